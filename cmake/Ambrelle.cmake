@@ -1,0 +1,87 @@
+# Helpers shared by every part of the build: type libraries, COM servers
+# registered in the project's Wine prefix, and tests that run in its session.
+
+set(WIDL_INCLUDE_DIR /usr/include/wine/wine/windows CACHE PATH "IDL files of the platform (libwine-dev)")
+set(WIDL_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Folder of stdole2.tlb")
+
+# ambrelle_idl(<idl> TLB <var> HEADER <var> [IID <var>])
+# Compiles an IDL file with widl into a type library, a C/C++ header and,
+# with IID, a source file defining the GUIDs, all in the current binary dir.
+function(ambrelle_idl idl)
+    cmake_parse_arguments(ARG "" "TLB;HEADER;IID" "" ${ARGN})
+    get_filename_component(name ${idl} NAME_WE)
+    get_filename_component(idl_path ${idl} ABSOLUTE)
+    set(out_dir ${CMAKE_CURRENT_BINARY_DIR})
+    set(outputs)
+    set(commands)
+    if(ARG_TLB)
+        list(APPEND outputs ${out_dir}/${name}.tlb)
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -t -I${WIDL_INCLUDE_DIR} -L${WIDL_STDOLE_DIR}
+             -o ${out_dir}/${name}.tlb ${idl_path})
+        set(${ARG_TLB} ${out_dir}/${name}.tlb PARENT_SCOPE)
+    endif()
+    if(ARG_HEADER)
+        list(APPEND outputs ${out_dir}/${name}.h)
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -h -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}.h ${idl_path})
+        set(${ARG_HEADER} ${out_dir}/${name}.h PARENT_SCOPE)
+    endif()
+    if(ARG_IID)
+        list(APPEND outputs ${out_dir}/${name}_i.c)
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -u -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}_i.c ${idl_path})
+        set(${ARG_IID} ${out_dir}/${name}_i.c PARENT_SCOPE)
+    endif()
+    add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${idl_path} VERBATIM
+                       COMMENT "widl ${name}.idl")
+endfunction()
+
+# ambrelle_com_server(<target>): the DLL is registered with regsvr32 when the
+# Wine session of the tests or the demo starts.
+function(ambrelle_com_server target)
+    set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVERS "$<TARGET_FILE:${target}>")
+    set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
+endfunction()
+
+# ambrelle_add_test(NAME <name> COMMAND <cmd...> [WORKING_DIRECTORY <dir>])
+# A test that runs inside the Wine session (display, prefix, registered servers).
+function(ambrelle_add_test)
+    cmake_parse_arguments(ARG "" "NAME;WORKING_DIRECTORY;TIMEOUT" "COMMAND" ${ARGN})
+    if(NOT ARG_WORKING_DIRECTORY)
+        set(ARG_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_COMMAND} WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
+    set_tests_properties(${ARG_NAME} PROPERTIES FIXTURES_REQUIRED wine_session TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# ambrelle_add_gtest(<name> SOURCES <src...> [LIBS <lib...>])
+# A GoogleTest program for Windows, run under Wine as one CTest test.
+function(ambrelle_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE gtest gtest_main ambrelle_common ${ARG_LIBS})
+    ambrelle_add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+endfunction()
+
+# ambrelle_add_vbs_test(<name> <script>): a VBScript client run by cscript.
+# The script reports with WScript.Quit: 0 is success.
+function(ambrelle_add_vbs_test name script)
+    get_filename_component(script_path ${script} ABSOLUTE)
+    string(REPLACE "/" "\\" windows_path "Z:${script_path}")
+    ambrelle_add_test(NAME ${name}
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${CMAKE_BINARY_DIR} cscript //nologo ${windows_path})
+endfunction()
+
+# Writes the list of COM servers and adds the session's setup and cleanup.
+function(ambrelle_finish_session)
+    get_property(servers GLOBAL PROPERTY AMBRELLE_COM_SERVERS)
+    list(JOIN servers "\n" content)
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/com-servers.txt CONTENT "${content}\n")
+    add_test(NAME wine_session_start
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session.sh start ${CMAKE_BINARY_DIR})
+    add_test(NAME wine_session_stop
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session.sh stop ${CMAKE_BINARY_DIR})
+    set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session TIMEOUT 300)
+    set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session)
+endfunction()

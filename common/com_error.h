@@ -1,0 +1,31 @@
+// Raising and reading COM error information (IErrorInfo).
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <string>
+
+namespace ambrelle {
+
+// Records number, source and description as the thread's error object
+// (SetErrorInfo) and returns hr, so a method can `return RaiseComError(...)`.
+HRESULT RaiseComError(HRESULT hr, REFGUID iid, const wchar_t* source, const wchar_t* description);
+
+// Number, source and description of a failure as a caller sees them.
+struct ComErrorDetails {
+    HRESULT hr = S_OK;
+    std::wstring source;
+    std::wstring description;
+};
+
+// Takes the thread's current error object (GetErrorInfo clears it) for hr.
+ComErrorDetails TakeComError(HRESULT hr);
+
+// Fills EXCEPINFO from the thread's error object after a failing call.
+void FillExcepInfoFromErrorInfo(HRESULT hr, EXCEPINFO* excep);
+
+// Re-raises an EXCEPINFO filled by IDispatch::Invoke as the thread's error
+// object, and returns the HRESULT it carries (scode, or one made from wCode).
+HRESULT RaiseFromExcepInfo(EXCEPINFO& excep, REFGUID iid);
+
+}  // namespace ambrelle

@@ -1,0 +1,130 @@
+#include "registration.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+namespace {
+
+const wchar_t kAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
+
+std::wstring ModulePath(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY handle;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY root, const std::wstring& key) {
+    LONG rc = RegDeleteTreeW(root, key.c_str());
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+        RegDeleteKeyW(root, key.c_str());
+        return true;
+    }
+    return false;
+}
+
+std::wstring GuidString(REFGUID guid) {
+    wchar_t text[39];
+    GuidToString(guid, text);
+    return text;
+}
+
+HRESULT LoadModuleTypeLib(HMODULE module, ITypeLib** typelib) {
+    std::wstring path = ModulePath(module);
+    if (path.empty()) return E_FAIL;
+    return LoadTypeLibEx(path.c_str(), REGKIND_NONE, typelib);
+}
+
+}  // namespace
+
+void GuidToString(REFGUID guid, wchar_t (&out)[39]) { StringFromGUID2(guid, out, 39); }
+
+HRESULT RegisterModuleTypeLib(HMODULE module) {
+    ComPtr<ITypeLib> typelib;
+    if (FAILED(LoadModuleTypeLib(module, &typelib))) return SELFREG_E_TYPELIB;
+    std::wstring path = ModulePath(module);
+    if (FAILED(RegisterTypeLib(typelib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr)))
+        return SELFREG_E_TYPELIB;
+    return S_OK;
+}
+
+HRESULT UnregisterModuleTypeLib(HMODULE module) {
+    ComPtr<ITypeLib> typelib;
+    if (FAILED(LoadModuleTypeLib(module, &typelib))) return SELFREG_E_TYPELIB;
+    TLIBATTR* attr = nullptr;
+    if (FAILED(typelib->GetLibAttr(&attr))) return SELFREG_E_TYPELIB;
+    HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    typelib->ReleaseTLibAttr(attr);
+    // Not being registered is not a failure of unregistering.
+    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) return SELFREG_E_TYPELIB;
+    return S_OK;
+}
+
+HRESULT RegisterClassKeys(HMODULE module, const ClassRegistration& reg) {
+    const std::wstring clsid = GuidString(*reg.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    const std::wstring path = ModulePath(module);
+    bool ok = !path.empty();
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key, nullptr, reg.name);
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, path);
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel", reg.threading_model);
+    if (reg.prog_id) {
+        ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\ProgID", nullptr, reg.prog_id);
+        ok = ok && SetValue(HKEY_CLASSES_ROOT, reg.prog_id, nullptr, reg.name);
+        ok = ok && SetValue(HKEY_CLASSES_ROOT, std::wstring(reg.prog_id) + L"\\CLSID", nullptr, clsid);
+    }
+    if (reg.libid) ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, GuidString(*reg.libid));
+    if (reg.control) ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\Control", nullptr, L"");
+    if (!ok) {
+        UnregisterClassKeys(reg);
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterClassKeys(const ClassRegistration& reg) {
+    bool ok = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidString(*reg.clsid));
+    if (reg.prog_id) ok = DeleteTree(HKEY_CLASSES_ROOT, reg.prog_id) && ok;
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor) {
+    const std::wstring key = L"Interface\\" + GuidString(iid);
+    wchar_t version[16];
+    wsprintfW(version, L"%x.%x", major, minor);
+    bool ok = SetValue(HKEY_CLASSES_ROOT, key, nullptr, name);
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid", nullptr, kAutomationMarshaler);
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\ProxyStubClsid32", nullptr, kAutomationMarshaler);
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, GuidString(libid));
+    ok = ok && SetValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib", L"Version", version);
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT UnregisterInterface(REFIID iid) {
+    return DeleteTree(HKEY_CLASSES_ROOT, L"Interface\\" + GuidString(iid)) ? S_OK : SELFREG_E_CLASS;
+}
+
+}  // namespace ambrelle

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and running Ambrelle on Debian needs, if missing:
+# the mingw-w64 i686 toolchain, CMake, Wine 32-bit, Xvfb, fonts and the
+# zh_CN.UTF-8 locale. Runs as root (or through sudo when available).
+set -euo pipefail
+
+packages=(
+    cmake g++-mingw-w64-i686 mingw-w64-tools libwine-dev googletest
+    wine wine32:i386 xvfb x11-utils xdotool imagemagick
+    fonts-wine fonts-wqy-microhei locales
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+    fi
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    as_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
+fi
