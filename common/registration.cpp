@@ -76,10 +76,19 @@ HRESULT UnregisterModuleTypeLib(HMODULE module) {
     if (FAILED(LoadModuleTypeLib(module, &typelib))) return SELFREG_E_TYPELIB;
     TLIBATTR* attr = nullptr;
     if (FAILED(typelib->GetLibAttr(&attr))) return SELFREG_E_TYPELIB;
-    HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    const TLIBATTR lib = *attr;
     typelib->ReleaseTLibAttr(attr);
-    // Not being registered is not a failure of unregistering.
-    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) return SELFREG_E_TYPELIB;
+    wchar_t version[16];
+    wsprintfW(version, L"\\%x.%x", lib.wMajorVerNum, lib.wMinorVerNum);
+    const std::wstring lib_key = L"TypeLib\\" + GuidString(lib.guid);
+    HKEY handle;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (lib_key + version).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return S_OK;  // not registered: nothing to remove
+    RegCloseKey(handle);
+    if (FAILED(UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind)))
+        return SELFREG_E_TYPELIB;
+    // Remove the library's key once no other version of it is registered.
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, lib_key.c_str());
     return S_OK;
 }
 

@@ -72,7 +72,7 @@ HRESULT InvokeThroughTypeInfo(ITypeInfo* info, void* object, DISPID member, WORD
     DISPPARAMS unwrapped_params = *params;
     unwrapped_params.rgvarg = args.data();
     HRESULT hr = DispInvoke(object, info, member, flags, &unwrapped_params, result, excep, arg_err);
-    if (hr == DISP_E_TYPEMISMATCH && arg_err) {
+    if (hr == DISP_E_TYPEMISMATCH) {
         // Retry the mismatching argument by value: DispInvoke coerces a by-value
         // variant, but not a reference of another type.
         for (UINT i = 0; i < params->cArgs; ++i) {

@@ -15,6 +15,7 @@ AMBRELLE_KEEP_DISPLAY=1 . "$here/wine-env.sh" "$build"
 start_display() {
     mkdir -p "$session"
     if [ -f "$session/xvfb.pid" ] && kill -0 "$(cat "$session/xvfb.pid")" 2>/dev/null; then
+        export DISPLAY=":$(cat "$session/display")"
         return
     fi
     rm -f "$session/display"
@@ -49,6 +50,12 @@ create_prefix() {
     touch "$WINEPREFIX/.ambrelle-ready"
 }
 
+start_wineserver() {
+    # Keeps the server running between programs; one that is already running
+    # (a session started before) refuses, and is kept as it is.
+    wineserver -p 2>/dev/null || true
+}
+
 register_servers() {
     local list="$build/com-servers.txt"
     [ -f "$list" ] || return 0
@@ -63,7 +70,7 @@ start)
     # Wine's background processes must not hold the caller's output open
     # (CTest waits for it to close): everything goes to a log, shown on failure.
     mkdir -p "$session"
-    if ! (start_display && create_prefix && wineserver -p && wine cmd /c exit 0 && register_servers) \
+    if ! (start_display && create_prefix && start_wineserver && wine cmd /c exit 0 && register_servers) \
             </dev/null >"$session/start.log" 2>&1; then
         cat "$session/start.log" >&2
         exit 1

@@ -1,0 +1,67 @@
+// The in-process server surface of Ambrelle.dll: entry point, class object,
+// unloading and self-registration.
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include "ambrelle.h"
+#include "cls_validate.h"
+#include "registration.h"
+#include "server_module.h"
+
+namespace {
+
+ambrelle::ClassFactory g_cls_validate_factory(&ambrelle::ClsValidate::Create);
+
+const ambrelle::ServedClass kServedClasses[] = {
+    {&CLSID_ClsValidate, &g_cls_validate_factory},
+};
+
+const ambrelle::ClassRegistration kClsValidateRegistration = {
+    &CLSID_ClsValidate, L"Ambrelle.ClsValidate", L"Ambrelle.ClsValidate", L"Apartment", &LIBID_Ambrelle,
+};
+
+constexpr WORD kTypeLibMajor = 1;
+constexpr WORD kTypeLibMinor = 1;
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        ambrelle::SetThisModule(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return ambrelle::ModuleInUse() ? S_FALSE : S_OK; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    return ambrelle::GetClassObjectFrom(kServedClasses, ARRAYSIZE(kServedClasses), clsid, riid, object);
+}
+
+STDAPI DllRegisterServer() {
+    HMODULE module = ambrelle::ThisModule();
+    HRESULT hr = ambrelle::RegisterModuleTypeLib(module);
+    if (FAILED(hr)) return hr;
+    hr = ambrelle::RegisterClassKeys(module, kClsValidateRegistration);
+    if (FAILED(hr)) return hr;
+    // The type library registers the current IID; the first version's IID is
+    // an alias there, so it is registered here, under the interface's name.
+    hr = ambrelle::RegisterAutomationInterface(IID__ClsValidate, L"_ClsValidate", LIBID_Ambrelle, kTypeLibMajor,
+                                               kTypeLibMinor);
+    if (SUCCEEDED(hr))
+        hr = ambrelle::RegisterAutomationInterface(ambrelle::IID_ClsValidate_v0, L"_ClsValidate", LIBID_Ambrelle,
+                                                   kTypeLibMajor, kTypeLibMinor);
+    return FAILED(hr) ? SELFREG_E_CLASS : S_OK;
+}
+
+STDAPI DllUnregisterServer() {
+    HMODULE module = ambrelle::ThisModule();
+    HRESULT class_hr = ambrelle::UnregisterClassKeys(kClsValidateRegistration);
+    HRESULT v0_hr = ambrelle::UnregisterInterface(ambrelle::IID_ClsValidate_v0);
+    HRESULT current_hr = ambrelle::UnregisterInterface(IID__ClsValidate);
+    HRESULT typelib_hr = ambrelle::UnregisterModuleTypeLib(module);
+    if (FAILED(typelib_hr)) return typelib_hr;
+    return FAILED(class_hr) || FAILED(v0_hr) || FAILED(current_hr) ? SELFREG_E_CLASS : S_OK;
+}

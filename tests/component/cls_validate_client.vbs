@@ -1,0 +1,56 @@
+' ClsValidate from a VBScript client: creation by ProgID and by CLSID,
+' property puts from literals and variables, the missing property get,
+' and the error of show with number, source and description.
+Option Explicit
+Dim failures : failures = 0
+
+Sub Check(condition, message)
+    If Not condition Then
+        WScript.Echo "FAILED: " & message
+        failures = failures + 1
+    End If
+End Sub
+
+On Error Resume Next
+
+Dim validate
+Set validate = CreateObject("Ambrelle.ClsValidate")
+Check Err.Number = 0, "CreateObject by ProgID: " & Err.Description
+Err.Clear
+
+Dim byClsid
+Set byClsid = GetObject("new:{B2A704B3-3A4D-4941-A027-A6076D4D2192}")
+Check Err.Number = 0, "creation by CLSID: " & Err.Number & " " & Err.Description
+Check IsObject(byClsid), "creation by CLSID gives an object"
+Err.Clear
+
+validate.FID = 1001
+Check Err.Number = 0, "FID from a literal: " & Err.Description
+Err.Clear
+
+Dim kind : kind = 1
+validate.QueryClass = kind
+Check Err.Number = 0, "QueryClass from a variable: " & Err.Description
+Check kind = 1, "the variable keeps its value"
+Err.Clear
+
+Dim bill : bill = 2002
+validate.fid = bill
+Check Err.Number = 0, "fid in lower case from a variable: " & Err.Description
+Err.Clear
+
+Dim readBack
+readBack = validate.FID
+Check Err.Number = 438, "reading FID fails with 438, got " & Err.Number
+Err.Clear
+
+Dim shown
+shown = validate.show
+Check Err.Number = &H80004001, "show's error number is E_NOTIMPL, got " & Hex(Err.Number)
+Check Err.Source = "Ambrelle.ClsValidate", "show's error source, got '" & Err.Source & "'"
+Check Len(Err.Description) > 0, "show's error has a description"
+Err.Clear
+
+Set validate = Nothing
+Set byClsid = Nothing
+WScript.Quit failures

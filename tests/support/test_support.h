@@ -1,0 +1,44 @@
+// Small helpers shared by the test programs.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+namespace ambrelle_test {
+
+// A Linux path of the build tree as Wine sees it (drive Z: is the root).
+inline std::wstring WindowsPath(const char* unix_path) {
+    std::wstring path = L"Z:";
+    for (const char* c = unix_path; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return path;
+}
+
+// COM for the test's main thread, single-threaded apartment like a GUI host.
+class ComApartment {
+public:
+    ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
+// Reads a REG_SZ value; returns false when the key or value is missing.
+inline bool ReadRegistryText(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* out) {
+    wchar_t buffer[1024];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, &type, buffer, &size) != ERROR_SUCCESS) return false;
+    *out = buffer;
+    return true;
+}
+
+inline bool RegistryKeyExists(HKEY root, const std::wstring& key) {
+    HKEY handle;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+}  // namespace ambrelle_test
