@@ -29,3 +29,23 @@ void FillExcepInfoFromErrorInfo(HRESULT hr, EXCEPINFO* excep);
 HRESULT RaiseFromExcepInfo(EXCEPINFO& excep, REFGUID iid);
 
 }  // namespace ambrelle
+
+namespace ambrelle {
+
+// Keeps the thread's error object across clean-up work that makes COM calls of
+// its own, so the failure that ended a procedure is the one its caller sees.
+class PreservedErrorInfo {
+public:
+    PreservedErrorInfo() { GetErrorInfo(0, &info_); }
+    ~PreservedErrorInfo() {
+        if (info_) SetErrorInfo(0, info_);
+        if (info_) info_->Release();
+    }
+    PreservedErrorInfo(const PreservedErrorInfo&) = delete;
+    PreservedErrorInfo& operator=(const PreservedErrorInfo&) = delete;
+
+private:
+    IErrorInfo* info_ = nullptr;
+};
+
+}  // namespace ambrelle

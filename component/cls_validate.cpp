@@ -1,7 +1,16 @@
 #include "cls_validate.h"
 
+#include "bill_info.h"
 #include "com_error.h"
+#include "frm_validate_query.h"
+#include "late_binding.h"
+#include "mmts.h"
+#include "rejection_set.h"
 #include "type_info.h"
+#include "unique_variant.h"
+#include "vb_conversions.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace ambrelle {
 
@@ -13,7 +22,14 @@ constexpr wchar_t kSource[] = L"Ambrelle.ClsValidate";
 }
 
 HRESULT ClsValidate::Create(REFIID riid, void** object) {
-    return CreateAndQuery(new (std::nothrow) ClsValidate(), riid, object);
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    ComPtr<_ADORecordset> records;
+    HRESULT hr = CoCreateInstance(CLSID_Recordset, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&records));
+    if (FAILED(hr)) return hr;
+    ClsValidate* created = new (std::nothrow) ClsValidate();
+    if (created) created->validate_rs_ = records;
+    return CreateAndQuery(created, riid, object);
 }
 
 STDMETHODIMP ClsValidate::QueryInterface(REFIID riid, void** object) {
@@ -89,8 +105,84 @@ STDMETHODIMP ClsValidate::put_QueryClass(LONG* value) {
 STDMETHODIMP ClsValidate::show(VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
-    return RaiseComError(E_NOTIMPL, IID__ClsValidate, kSource,
-                         L"The approval history window is not available in this version of Ambrelle.");
+    SetErrorInfo(0, nullptr);
+
+    ComPtr<IDispatch> bill_info;
+    HRESULT hr = CreateObjectByProgId(bill_info::kProgId, &bill_info);
+    if (FAILED(hr)) return hr;
+
+    UniqueVariant answer;
+    hr = QueryValidate(bill_info.Get(), answer.ptr());
+    if (FAILED(hr)) return hr;
+    bool refused = false;
+    hr = NotIsTrue(answer.get(), &refused);
+    if (FAILED(hr)) return hr;
+    bill_info.Reset();
+    if (refused) return S_OK;
+
+    hr = ShowWindow();
+    if (FAILED(hr)) return hr;
+    *result = VARIANT_TRUE;
+    return S_OK;
+}
+
+// Asks the service for the records: the session string by value, then the
+// record set, the bill id and the query kind by reference, so the service may
+// replace the record set and rewrite the id and the kind.
+HRESULT ClsValidate::QueryValidate(IDispatch* bill_info, VARIANT* result) {
+    UniqueBstr props;
+    HRESULT hr = GetPropsString(&props);
+    if (FAILED(hr)) return hr;
+
+    IDispatch* records = nullptr;
+    if (validate_rs_) validate_rs_.CopyTo(IID_PPV_ARGS(&records));
+    VARIANT args[bill_info::kQueryValidateArgCount];
+    V_VT(&args[3]) = VT_BSTR;
+    V_BSTR(&args[3]) = props.get();
+    V_VT(&args[2]) = VT_BYREF | VT_DISPATCH;
+    V_DISPATCHREF(&args[2]) = &records;
+    V_VT(&args[1]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[1]) = &fid_;
+    V_VT(&args[0]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[0]) = &query_class_;
+    hr = CallByName(bill_info, bill_info::kQueryValidate, args, bill_info::kQueryValidateArgCount, result);
+    ComPtr<IDispatch> returned(records);  // takes its own reference
+    if (records) records->Release();
+    if (FAILED(hr)) return hr;
+
+    // Set ValidateRs = what the service left in the variable.
+    ComPtr<_ADORecordset> taken;
+    if (returned) {
+        hr = returned.As(&taken);
+        if (FAILED(hr))
+            return RaiseComError(DISP_E_TYPEMISMATCH, GUID_NULL, kComponentSource,
+                                 L"Type mismatch: the bill-information service did not return a record set.");
+    }
+    validate_rs_ = taken;
+    return S_OK;
+}
+
+HRESULT ClsValidate::ShowWindow() {
+    FrmValidateQuery* window = nullptr;
+    HRESULT hr = FrmValidateQuery::DefaultInstance(&window);
+    if (FAILED(hr)) return hr;
+    LONG fid = fid_;
+    LONG query_class = query_class_;
+    window->PutFID(&fid);
+    window->PutQueryClass(&query_class);
+
+    if (query_class_ != bill_info::kOrderRejection) {
+        window->PutRefQueryRs(validate_rs_.Get());
+        return window->Show();
+    }
+    if (!validate_rs_) return RaiseObjectNotSet();
+    ComPtr<_ADORecordset> lines;
+    hr = BuildRejectionSet(validate_rs_.Get(), &lines);
+    if (FAILED(hr)) return hr;
+    window->PutRefQueryRs(lines.Get());
+    hr = window->Show();
+    if (FAILED(hr)) return hr;
+    return lines->Close();
 }
 
 STDMETHODIMP ClsValidate::InterfaceSupportsErrorInfo(REFIID riid) {

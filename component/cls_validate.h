@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "ado.h"
 #include "ambrelle.h"
 #include "server_module.h"
 
@@ -38,12 +39,16 @@ private:
     ClsValidate() = default;
     ~ClsValidate() = default;
     HRESULT EnsureTypeInfo();
+    HRESULT QueryValidate(IDispatch* bill_info, VARIANT* result);
+    HRESULT ShowWindow();
 
     LONG refs_ = 1;
     ModuleObjectCount module_count_;
     Microsoft::WRL::ComPtr<ITypeInfo> type_info_;
     LONG fid_ = 0;
     LONG query_class_ = 0;
+    // The record set given to the bill-information service and taken back from it.
+    Microsoft::WRL::ComPtr<_ADORecordset> validate_rs_;
 };
 
 // The interface IID of the component's first version; answered with the same interface.

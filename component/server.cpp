@@ -6,6 +6,7 @@
 
 #include "ambrelle.h"
 #include "cls_validate.h"
+#include "frm_validate_query.h"
 #include "registration.h"
 #include "server_module.h"
 
@@ -26,10 +27,14 @@ constexpr WORD kTypeLibMinor = 1;
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         ambrelle::SetThisModule(instance);
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by COM once nothing of it is in use: the window objects the
+        // threads kept go with it. (At process exit there is nothing to tidy.)
+        ambrelle::FrmValidateQuery::ReleaseAllInstances();
     }
     return TRUE;
 }

@@ -131,24 +131,3 @@ TEST_F(ClsValidateClient, PropertyGetFailsWithMemberNotFound) {
                                                            &none, result.ptr(), nullptr, nullptr));
     }
 }
-
-TEST_F(ClsValidateClient, ShowFailureCarriesNumberSourceAndDescription) {
-    VARIANT_BOOL result = 123;
-    HRESULT hr = object_->show(&result);
-    EXPECT_EQ(E_NOTIMPL, hr);
-    ambrelle::ComErrorDetails error = ambrelle::TakeComError(hr);
-    EXPECT_EQ(L"Ambrelle.ClsValidate", error.source);
-    EXPECT_FALSE(error.description.empty());
-
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    EXCEPINFO excep = {};
-    UniqueVariant late_result;
-    EXPECT_EQ(DISP_E_EXCEPTION, dispatch_->Invoke(0x60030002, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
-                                                  late_result.ptr(), &excep, nullptr));
-    EXPECT_EQ(E_NOTIMPL, excep.scode);
-    EXPECT_STREQ(L"Ambrelle.ClsValidate", excep.bstrSource);
-    EXPECT_EQ(error.description, excep.bstrDescription ? excep.bstrDescription : L"");
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
-    SysFreeString(excep.bstrHelpFile);
-}

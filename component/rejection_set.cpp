@@ -1,0 +1,182 @@
+#include "rejection_set.h"
+
+#include <wrl/client.h>
+
+#include "recordset_access.h"
+#include "unique_bstr.h"
+#include "unique_variant.h"
+#include "vb_conversions.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+
+namespace {
+
+struct FieldDefinition {
+    const wchar_t* name;
+    DataTypeEnum type;
+    ADO_LONGPTR defined_size;
+    FieldAttributeEnum attributes;
+};
+
+const FieldDefinition kRejectionFields[] = {
+    {L"FID", adInteger, 0, adFldUnspecified},
+    {L"FSort", adVarChar, 80, adFldUnspecified},
+    {L"FValDate", adDate, 0, adFldIsNullable},
+    {L"FRejectDesc", adVarChar, 255, adFldUnspecified},
+    {L"FBeBrName", adVarChar, 80, adFldUnspecified},
+    {L"FBrName", adVarChar, 80, adFldUnspecified},
+};
+
+// The values one source row gives its first line.
+struct SourceRow {
+    UniqueVariant fid;
+    UniqueVariant validate_date;
+    UniqueVariant rejected_branch;
+    UniqueVariant rejecting_branch;
+    UniqueBstr ordinal;
+};
+
+HRESULT CreateEmptyRejectionSet(ComPtr<_ADORecordset>* created) {
+    ComPtr<_ADORecordset> records;
+    HRESULT hr = CoCreateInstance(CLSID_Recordset, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&records));
+    if (FAILED(hr)) return hr;
+    ComPtr<ADOFields> fields;
+    hr = records->get_Fields(&fields);
+    if (FAILED(hr)) return hr;
+    for (const FieldDefinition& field : kRejectionFields) {
+        UniqueBstr name(field.name);
+        hr = fields->Append(name.get(), field.type, field.defined_size, field.attributes, MissingArgument());
+        if (FAILED(hr)) return hr;
+    }
+    hr = records->Open(MissingArgument(), MissingArgument(), adOpenUnspecified, adLockUnspecified,
+                       adCmdUnspecified);
+    if (FAILED(hr)) return hr;
+    *created = records;
+    return S_OK;
+}
+
+VARIANT TextValue(BSTR text) {
+    VARIANT value;
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = text;
+    return value;
+}
+
+// Adds one line: the first line of a source row carries its values, a
+// continuation line only its piece of the reason.
+HRESULT AddLine(_ADORecordset* lines, const SourceRow* first, const std::wstring& piece) {
+    HRESULT hr = lines->AddNew(MissingArgument(), MissingArgument());
+    if (FAILED(hr)) return hr;
+
+    UniqueBstr piece_text(piece.c_str(), static_cast<UINT>(piece.size()));
+    UniqueBstr empty_text(L"");
+    if (!piece_text.allocated() || !empty_text.allocated()) return E_OUTOFMEMORY;
+    VARIANT zero;
+    V_VT(&zero) = VT_I4;
+    V_I4(&zero) = 0;
+    VARIANT null;
+    V_VT(&null) = VT_NULL;
+
+    const VARIANT values[] = {
+        first ? first->fid.get() : zero,
+        TextValue(first ? first->ordinal.get() : empty_text.get()),
+        first ? first->validate_date.get() : null,
+        TextValue(piece_text.get()),
+        first ? first->rejected_branch.get() : TextValue(empty_text.get()),
+        first ? first->rejecting_branch.get() : TextValue(empty_text.get()),
+    };
+    for (size_t i = 0; i < ARRAYSIZE(kRejectionFields); ++i) {
+        hr = PutCollect(lines, kRejectionFields[i].name, values[i]);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+HRESULT ReadSourceRow(_ADORecordset* source, long ordinal, SourceRow* row, std::wstring* reason) {
+    HRESULT hr = GetFieldValue(source, L"FID", row->fid.put());
+    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FValDate", row->validate_date.put());
+    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FBeBrName", row->rejected_branch.put());
+    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FBrName", row->rejecting_branch.put());
+    if (FAILED(hr)) return hr;
+
+    UniqueVariant reason_value;
+    hr = GetFieldValue(source, L"FRejectDesc", reason_value.put());
+    if (FAILED(hr)) return hr;
+    reason->clear();
+    // A reason that was never filled in is an empty reason.
+    if (reason_value.vt() != VT_NULL) {
+        UniqueBstr text;
+        hr = ToText(reason_value.get(), &text);
+        if (FAILED(hr)) return hr;
+        reason->assign(text.c_str(), text.length());
+    }
+
+    wchar_t digits[16];
+    wsprintfW(digits, L"%ld", ordinal);
+    row->ordinal.reset(SysAllocString(digits));
+    return row->ordinal.allocated() ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT AddLinesOfRow(_ADORecordset* lines, const SourceRow& row, const std::wstring& reason) {
+    if (reason.size() <= kRejectionLineLength) return AddLine(lines, &row, reason);
+    size_t offset = 0;
+    bool first_line = true;
+    while (reason.size() - offset > kRejectionLineLength) {
+        const size_t length = RejectionPieceLength(reason, offset);
+        HRESULT hr = AddLine(lines, first_line ? &row : nullptr, reason.substr(offset, length));
+        if (FAILED(hr)) return hr;
+        offset += length;
+        first_line = false;
+    }
+    if (offset < reason.size()) return AddLine(lines, nullptr, reason.substr(offset));
+    return S_OK;
+}
+
+}  // namespace
+
+size_t RejectionPieceLength(const std::wstring& text, size_t offset) {
+    size_t length = std::min(kRejectionLineLength, text.size() - offset);
+    if (length == kRejectionLineLength && offset + length < text.size()) {
+        const wchar_t last = text[offset + length - 1];
+        if (last >= 0xD800 && last <= 0xDBFF) --length;  // keep the pair together on the next line
+    }
+    return length;
+}
+
+HRESULT BuildRejectionSet(_ADORecordset* source, _ADORecordset** rejection_set) {
+    *rejection_set = nullptr;
+    VARIANT_BOOL bof = VARIANT_FALSE;
+    VARIANT_BOOL eof = VARIANT_FALSE;
+    HRESULT hr = source->get_BOF(&bof);
+    if (SUCCEEDED(hr)) hr = source->get_EOF(&eof);
+    if (FAILED(hr)) return hr;
+    // An empty source gives an empty rejection set (MoveFirst would fail on it).
+    if (!(bof && eof)) {
+        hr = source->MoveFirst();
+        if (FAILED(hr)) return hr;
+    }
+
+    ComPtr<_ADORecordset> lines;
+    hr = CreateEmptyRejectionSet(&lines);
+    if (FAILED(hr)) return hr;
+
+    long ordinal = 1;
+    for (;;) {
+        hr = source->get_EOF(&eof);
+        if (FAILED(hr)) return hr;
+        if (eof) break;
+        SourceRow row;
+        std::wstring reason;
+        hr = ReadSourceRow(source, ordinal, &row, &reason);
+        if (SUCCEEDED(hr)) hr = AddLinesOfRow(lines.Get(), row, reason);
+        if (SUCCEEDED(hr)) hr = source->MoveNext();
+        if (FAILED(hr)) return hr;
+        ++ordinal;
+    }
+    *rejection_set = lines.Detach();
+    return S_OK;
+}
+
+}  // namespace ambrelle

@@ -1,0 +1,362 @@
+#include "frm_validate_query.h"
+
+#include <olectl.h>
+
+#include <algorithm>
+#include <new>
+
+#include "com_error.h"
+#include "control_site.h"
+#include "grid_event_sink.h"
+#include "recordset_access.h"
+#include "server_module.h"
+#include "tessary.h"
+#include "unique_variant.h"
+#include "vb_conversions.h"
+#include "window_resources.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"AmbrelleFrmValidateQuery";
+constexpr wchar_t kDesignCaption[] = L"内部订单确认信息查询";
+constexpr wchar_t kFontFace[] = L"宋体";
+constexpr int kFontPoints = 9;
+constexpr UINT kCmdOkId = 1001;  // neither IDOK nor IDCANCEL: Enter and Esc do not press it
+constexpr UINT kGridId = 1000;
+
+// The design, in twips.
+constexpr int kClientWidth = 8805;
+constexpr int kClientHeight = 5985;
+constexpr RECT kGridDesign = {120, 120, 120 + 8655, 120 + 5295};
+constexpr RECT kCmdOkDesign = {7560, 5520, 7560 + 1215, 5520 + 330};
+
+const wchar_t* CaptionOfKind(LONG kind) {
+    switch (kind) {
+    case 0: return L"内部订单确认信息查询";
+    case 1: return L"内部订单拒绝信息查询";
+    case 2: return L"发货通知单确认信息查询";
+    default: return nullptr;
+    }
+}
+
+// The window objects of all threads, released when the DLL unloads.
+thread_local FrmValidateQuery* t_default_instance = nullptr;
+CRITICAL_SECTION* InstancesLock() {
+    static CRITICAL_SECTION lock = [] {
+        CRITICAL_SECTION section;
+        InitializeCriticalSection(&section);
+        return section;
+    }();
+    return &lock;
+}
+std::vector<FrmValidateQuery*>& AllInstances() {
+    static std::vector<FrmValidateQuery*> instances;
+    return instances;
+}
+
+struct ScreenDpi {
+    int x = 96;
+    int y = 96;
+    ScreenDpi() {
+        if (HDC screen = GetDC(nullptr)) {
+            x = GetDeviceCaps(screen, LOGPIXELSX);
+            y = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+        }
+    }
+    int ToPixelsX(int twips) const { return MulDiv(twips, x, 1440); }
+    int ToPixelsY(int twips) const { return MulDiv(twips, y, 1440); }
+    RECT ToPixels(const RECT& twips) const {
+        return {ToPixelsX(twips.left), ToPixelsY(twips.top), ToPixelsX(twips.right), ToPixelsY(twips.bottom)};
+    }
+};
+
+HINSTANCE ResourceModule() { return ThisModule() ? ThisModule() : GetModuleHandleW(nullptr); }
+
+ATOM RegisterWindowClass() {
+    static ATOM atom = 0;
+    if (atom) return atom;
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = ResourceModule();
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kWindowClass;
+    window_class.hIcon = static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDI_FRM_VALIDATE_QUERY),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                       GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    window_class.hIconSm = static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDI_FRM_VALIDATE_QUERY),
+                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    atom = RegisterClassExW(&window_class);
+    return atom;
+}
+
+HRESULT LastError() {
+    DWORD error = GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+HRESULT CreateAmbientFont(int dpi_y, IFontDisp** font) {
+    FONTDESC description = {};
+    description.cbSizeofstruct = sizeof(description);
+    description.lpstrName = const_cast<LPOLESTR>(kFontFace);
+    description.cySize.int64 = static_cast<LONGLONG>(kFontPoints) * 10000;
+    description.sWeight = FW_NORMAL;
+    description.sCharset = GB2312_CHARSET;
+    (void)dpi_y;
+    return OleCreateFontIndirect(&description, IID_IFontDisp, reinterpret_cast<void**>(font));
+}
+
+struct DisabledThreadWindows {
+    std::vector<HWND> windows;
+    HWND except;
+};
+
+BOOL CALLBACK DisableThreadWindow(HWND hwnd, LPARAM lparam) {
+    auto* disabled = reinterpret_cast<DisabledThreadWindows*>(lparam);
+    if (hwnd != disabled->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, FALSE);
+        disabled->windows.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
+    if (!t_default_instance) {
+        auto* created = new (std::nothrow) FrmValidateQuery();
+        if (!created) return E_OUTOFMEMORY;
+        EnterCriticalSection(InstancesLock());
+        AllInstances().push_back(created);
+        LeaveCriticalSection(InstancesLock());
+        t_default_instance = created;
+    }
+    *window = t_default_instance;
+    return S_OK;
+}
+
+void FrmValidateQuery::ReleaseAllInstances() {
+    EnterCriticalSection(InstancesLock());
+    for (FrmValidateQuery* instance : AllInstances()) delete instance;
+    AllInstances().clear();
+    LeaveCriticalSection(InstancesLock());
+}
+
+FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
+
+HRESULT FrmValidateQuery::Show() {
+    if (hwnd_) return RaiseComError(E_UNEXPECTED, GUID_NULL, L"Ambrelle", L"The window is already shown.");
+    HRESULT hr = Load();
+    if (FAILED(hr)) {
+        PreservedErrorInfo keep;
+        DestroyOnScreenWindow();
+        return hr;
+    }
+    RunModalLoop();
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::Load() {
+    if (!RegisterWindowClass()) return LastError();
+    const ScreenDpi dpi;
+    RECT frame = {0, 0, dpi.ToPixelsX(kClientWidth), dpi.ToPixelsY(kClientHeight)};
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const DWORD ex_style = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+    AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int top = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+
+    hwnd_ = CreateWindowExW(ex_style, kWindowClass, kDesignCaption, style, left, top, width, height, nullptr,
+                            nullptr, ResourceModule(), nullptr);
+    if (!hwnd_) return LastError();
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+
+    HRESULT hr = CreateControls();
+    if (FAILED(hr)) return hr;
+    return Form_Load();
+}
+
+HRESULT FrmValidateQuery::CreateControls() {
+    const ScreenDpi dpi;
+    font_ = CreateFontW(-MulDiv(kFontPoints, dpi.y, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        kFontFace);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+    ComPtr<IFontDisp> ambient_font;
+    CreateAmbientFont(dpi.y, &ambient_font);
+    grid_events_ = new (std::nothrow) GridEventSink(this);
+    if (!grid_events_) return E_OUTOFMEMORY;
+    // The grid comes first in the tab order: it is created first.
+    HRESULT hr = ControlSite::Create(hwnd_, tessary::CLSID_Tessary, dpi.ToPixels(kGridDesign), ambient_font.Get(),
+                                     tessary::DIID_Events, grid_events_, &grid_site_);
+    if (FAILED(hr)) return hr;
+    LdgValidateQuery = GridControl(grid_site_->control());
+    if (HWND grid_window = grid_site_->control_window()) {
+        SetWindowLongPtrW(grid_window, GWLP_ID, kGridId);
+        SetWindowLongPtrW(grid_window, GWL_STYLE, GetWindowLongPtrW(grid_window, GWL_STYLE) | WS_TABSTOP);
+    }
+
+    const RECT button = dpi.ToPixels(kCmdOkDesign);
+    cmd_ok_ = CreateWindowExW(0, L"BUTTON", L"确定(&O)", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                              button.left, button.top, button.right - button.left, button.bottom - button.top, hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdOkId)), ResourceModule(), nullptr);
+    if (!cmd_ok_) return LastError();
+    SendMessageW(cmd_ok_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::Form_Load() {
+    if (const wchar_t* caption = CaptionOfKind(QueryClass)) SetWindowTextW(hwnd_, caption);
+    // The header row only, until the records are loaded.
+    return LdgValidateQuery.PutRowCount(1);
+}
+
+void FrmValidateQuery::RunModalLoop() {
+    DisabledThreadWindows disabled{{}, hwnd_};
+    EnumThreadWindows(GetCurrentThreadId(), DisableThreadWindow, reinterpret_cast<LPARAM>(&disabled));
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    if (grid_site_) grid_site_->Focus();
+
+    MSG msg;
+    while (hwnd_) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // The thread is asked to quit: close the window and let the host's loop see the request.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            if (hwnd_) Unload();
+            break;
+        }
+        if (grid_site_ && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+            grid_site_->TranslateAccelerator(&msg))
+            continue;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    for (HWND window : disabled.windows) EnableWindow(window, TRUE);
+}
+
+void FrmValidateQuery::cmdOK_Click() { Unload(); }
+
+void FrmValidateQuery::Form_Unload() {}
+
+void FrmValidateQuery::Unload() {
+    Form_Unload();
+    DestroyOnScreenWindow();
+}
+
+void FrmValidateQuery::DestroyOnScreenWindow() {
+    if (grid_events_) grid_events_->Disconnect();
+    if (grid_site_) {
+        grid_site_->Close();
+        grid_site_->Release();
+        grid_site_ = nullptr;
+    }
+    LdgValidateQuery = GridControl();
+    if (grid_events_) {
+        grid_events_->Release();
+        grid_events_ = nullptr;
+    }
+    if (hwnd_) {
+        HWND window = hwnd_;
+        hwnd_ = nullptr;
+        cmd_ok_ = nullptr;
+        DestroyWindow(window);
+        // Wake the modal loop, which may be waiting for a message.
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
+    if (font_) {
+        DeleteObject(font_);
+        font_ = nullptr;
+    }
+}
+
+LRESULT CALLBACK FrmValidateQuery::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<FrmValidateQuery*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wparam, lparam);
+    return self->HandleMessage(message, wparam, lparam);
+}
+
+LRESULT FrmValidateQuery::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == kCmdOkId && HIWORD(wparam) == BN_CLICKED) {
+            cmdOK_Click();
+            return 0;
+        }
+        // IDOK and IDCANCEL (Enter and Esc) are bound to no button.
+        return 0;
+    case WM_SETFOCUS:
+        if (grid_site_) grid_site_->Focus();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wparam, lparam);
+    }
+}
+
+HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
+    (void)color;
+    if (row == 1) return GetTitleText(text);
+    HRESULT hr = PositionOnRecord(row);
+    if (FAILED(hr)) return hr;
+    // Continuation lines (a record whose FID is the number 0) are marked.
+    UniqueVariant fid;
+    hr = GetFieldValue(QueryRs.Get(), L"FID", fid.put());
+    if (FAILED(hr)) return hr;
+    if (fid.vt() != VT_NULL && fid.vt() != VT_EMPTY) {
+        VARIANT zero;
+        V_VT(&zero) = VT_I4;
+        V_I4(&zero) = 0;
+        if (VarCmp(fid.ptr(), &zero, LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ))
+            return LdgValidateQuery.MarkRow(row - 1);
+    }
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::GetTitleText(BSTR* text) {
+    std::wstring header(*text ? *text : L"", SysStringLen(*text));
+    for (const TitleInfo& title : Titles) header += title.Title + L"|";
+    BSTR built = SysAllocStringLen(header.data(), static_cast<UINT>(header.size()));
+    if (!built) return E_OUTOFMEMORY;
+    SysFreeString(*text);
+    *text = built;
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::PositionOnRecord(LONG row) {
+    if (!QueryRs) return RaiseObjectNotSet();
+    VARIANT first;
+    V_VT(&first) = VT_I4;
+    V_I4(&first) = adBookmarkFirst;
+    HRESULT hr = QueryRs->Move(row - 2, first);
+    if (FAILED(hr)) return hr;
+    VARIANT_BOOL at_end = VARIANT_FALSE;
+    hr = QueryRs->get_EOF(&at_end);
+    if (FAILED(hr)) return hr;
+    if (at_end) return QueryRs->MoveLast();
+    VARIANT_BOOL at_start = VARIANT_FALSE;
+    hr = QueryRs->get_BOF(&at_start);
+    if (FAILED(hr)) return hr;
+    return at_start ? QueryRs->MoveFirst() : S_OK;
+}
+
+}  // namespace ambrelle

@@ -1,0 +1,90 @@
+// FrmValidateQuery: the modal, read-only window that shows the approval
+// records of one bill in the grid LdgValidateQuery, with the button cmdOK.
+// There is one window object per thread; each modal show loads the on-screen
+// window anew, while the members keep their values between uses.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+#include "ado.h"
+#include "grid_control.h"
+
+namespace ambrelle {
+
+class ControlSite;
+class GridEventSink;
+
+// One column of the grid: the record-set field that fills it, its title, and
+// the kind of value (0 text, 5 number, 7 date).
+struct TitleInfo {
+    std::wstring FieldName;
+    std::wstring Title;
+    SHORT DataType = 0;
+};
+
+class FrmValidateQuery {
+public:
+    // The calling thread's window object, created on first use.
+    static HRESULT DefaultInstance(FrmValidateQuery** window);
+    // Releases every thread's window object (the DLL is being unloaded).
+    static void ReleaseAllInstances();
+
+    void PutFID(LONG* value) { FID = *value; }
+    void PutQueryClass(LONG* value) { QueryClass = *value; }
+    // Keeps a counted reference to records (nullptr clears it).
+    void PutRefQueryRs(_ADORecordset* records) { QueryRs = records; }
+
+    // Loads and shows the window modally; returns once it has been unloaded.
+    // A failure while loading is returned with its error information, and
+    // the window is not shown.
+    HRESULT Show();
+
+    HWND window() const { return hwnd_; }
+
+    // Answers the grid's row-text request for one row (1 is the header row).
+    HRESULT OnRowTextRequest(LONG row, BSTR* text, LONG* color);
+
+private:
+    FrmValidateQuery() = default;
+    ~FrmValidateQuery();
+    FrmValidateQuery(const FrmValidateQuery&) = delete;
+    FrmValidateQuery& operator=(const FrmValidateQuery&) = delete;
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+    HRESULT Load();
+    HRESULT CreateControls();
+    void Unload();
+    void DestroyOnScreenWindow();
+    void RunModalLoop();
+
+    HRESULT Form_Load();
+    void Form_Unload();
+    void cmdOK_Click();
+    HRESULT GetTitleText(BSTR* text);
+    HRESULT PositionOnRecord(LONG row);
+
+    // Members, in the order the window declares them.
+    std::vector<TitleInfo> Titles;
+    LONG FID = 0;
+    LONG QueryClass = 0;
+    Microsoft::WRL::ComPtr<_ADORecordset> QueryRs;
+    double SumReqQty = 0;
+    double SumValidateQty = 0;
+
+    // The on-screen window, while loaded.
+    HWND hwnd_ = nullptr;
+    HWND cmd_ok_ = nullptr;
+    HFONT font_ = nullptr;
+    ControlSite* grid_site_ = nullptr;
+    GridEventSink* grid_events_ = nullptr;
+    GridControl LdgValidateQuery;
+};
+
+}  // namespace ambrelle

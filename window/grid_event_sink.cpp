@@ -1,0 +1,73 @@
+#include "grid_event_sink.h"
+
+#include "com_error.h"
+#include "frm_validate_query.h"
+#include "tessary.h"
+
+namespace ambrelle {
+
+STDMETHODIMP GridEventSink::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != tessary::DIID_Events) return E_NOINTERFACE;
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) GridEventSink::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) GridEventSink::Release() {
+    ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+STDMETHODIMP GridEventSink::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP GridEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP GridEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
+    for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+STDMETHODIMP GridEventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO* excep,
+                                   UINT* arg_err) {
+    // The window handles only the row-text request; other events need no answer.
+    if (member != tessary::kDispidRowTextRequest || !window_) return S_OK;
+    if (!params || params->cArgs != 4) return DISP_E_BADPARAMCOUNT;
+    // Arguments in reverse order: reserved, colour, text, row.
+    VARIANT row;
+    VariantInit(&row);
+    HRESULT hr = VariantChangeType(&row, &params->rgvarg[3], 0, VT_I4);
+    if (FAILED(hr)) {
+        if (arg_err) *arg_err = 3;
+        return DISP_E_TYPEMISMATCH;
+    }
+    VARIANT& text = params->rgvarg[2];
+    VARIANT& color = params->rgvarg[1];
+    if (V_VT(&text) != (VT_BYREF | VT_BSTR) || V_VT(&color) != (VT_BYREF | VT_I4)) {
+        if (arg_err) *arg_err = V_VT(&text) != (VT_BYREF | VT_BSTR) ? 2 : 1;
+        return DISP_E_TYPEMISMATCH;
+    }
+    hr = window_->OnRowTextRequest(V_I4(&row), V_BSTRREF(&text), V_I4REF(&color));
+    if (FAILED(hr)) {
+        if (excep) {
+            *excep = EXCEPINFO{};
+            FillExcepInfoFromErrorInfo(hr, excep);
+            excep->scode = hr;
+        }
+        return DISP_E_EXCEPTION;
+    }
+    return S_OK;
+}
+
+}  // namespace ambrelle
