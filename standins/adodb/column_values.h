@@ -1,0 +1,54 @@
+// The values of one field for every row, stored compactly by the variant
+// type the field holds: a byte of state per cell (Empty, Null or a value),
+// then fixed-width values side by side, or text handles into a TextStore.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "text_store.h"
+
+namespace ado_standin {
+
+class ColumnValues {
+public:
+    // vt is the variant type of the stored values (VT_BSTR for text).
+    explicit ColumnValues(VARTYPE vt);
+
+    VARTYPE vt() const { return vt_; }
+    size_t size() const { return states_.size(); }
+
+    // Row management. May throw std::bad_alloc.
+    void AppendEmptyRow();
+    void RemoveLastRow();
+    void Clear();
+
+    // Reads a cell into an uninitialised VARIANT: VT_EMPTY, VT_NULL or a value of vt().
+    HRESULT Read(size_t row, VARIANT* out) const;
+    // Writes VT_EMPTY, VT_NULL or a value of exactly vt(). May throw std::bad_alloc.
+    void Write(size_t row, const VARIANT& value);
+
+    // Bytes reserved for this column's values.
+    size_t reserved_bytes() const;
+
+    // Bytes a fixed-width value of vt takes, 0 for text.
+    static size_t WidthOf(VARTYPE vt);
+
+private:
+    enum State : uint8_t { kEmpty = 0, kNull = 1, kValue = 2 };
+
+    void ForgetText(size_t row);
+    void CompactTextIfWasteful();
+
+    VARTYPE vt_;
+    size_t width_;
+    std::vector<uint8_t> states_;
+    std::vector<uint8_t> fixed_;      // width_ bytes a row, for fixed-width types
+    std::vector<uint32_t> handles_;   // a row's text in text_, for text
+    TextStore text_;
+};
+
+}  // namespace ado_standin

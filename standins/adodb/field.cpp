@@ -1,0 +1,271 @@
+#include "field.h"
+
+#include <wrl/client.h>
+
+#include "ado_errors.h"
+#include "recordset.h"
+#include "type_info.h"
+#include "value_conversion.h"
+
+namespace ado_standin {
+namespace {
+constexpr ErrorSource kSource = ErrorSource::kField;
+}
+
+FieldObject::FieldObject(Recordset* owner, FieldDefinition* definition) : owner_(owner), definition_(definition) {
+    owner_->AddRef();
+}
+
+FieldObject::~FieldObject() {
+    if (definition_) definition_->live_object = nullptr;
+    owner_->Release();
+}
+
+HRESULT FieldObject::Definition(FieldDefinition** definition) {
+    *definition = definition_;
+    if (!definition_) return RaiseAdoError(AdoError::kObjectNotSet, kSource);
+    return S_OK;
+}
+
+HRESULT FieldObject::ChangeableDefinition(FieldDefinition** definition) {
+    HRESULT hr = Definition(definition);
+    if (FAILED(hr)) return hr;
+    if (owner_->is_open()) {
+        *definition = nullptr;
+        return RaiseAdoError(AdoError::kObjectOpen, kSource);
+    }
+    return S_OK;
+}
+
+// IUnknown
+
+STDMETHODIMP FieldObject::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__ADO || riid == IID_Field20 ||
+        riid == IID_Field) {
+        *object = static_cast<ADOField*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) FieldObject::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) FieldObject::Release() {
+    const ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+// IDispatch
+
+STDMETHODIMP FieldObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return owner_->TypeInfoOf(IID_Field, info);
+}
+
+STDMETHODIMP FieldObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    HRESULT hr = owner_->TypeInfoOf(IID_Field, &info);
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                 EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    HRESULT hr = owner_->TypeInfoOf(IID_Field, &info);
+    if (FAILED(hr)) return hr;
+    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOField*>(this), member, flags, params, result,
+                                           excep, arg_err);
+}
+
+// The field's description
+
+STDMETHODIMP FieldObject::get_Name(BSTR* name) {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *name = SysAllocStringLen(field->name.data(), static_cast<UINT>(field->name.size()));
+    if (!*name) return RaiseFailure(E_OUTOFMEMORY, kSource, L"Out of memory for a field name.");
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::get_Type(DataTypeEnum* type) {
+    if (!type) return E_POINTER;
+    *type = adEmpty;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *type = static_cast<DataTypeEnum>(field->type);
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::get_DefinedSize(ADO_LONGPTR* size) {
+    if (!size) return E_POINTER;
+    *size = 0;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *size = field->defined_size;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::get_Attributes(long* attributes) {
+    if (!attributes) return E_POINTER;
+    *attributes = 0;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *attributes = field->attributes;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::get_Precision(BYTE* precision) {
+    if (!precision) return E_POINTER;
+    *precision = 0;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *precision = field->precision;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::get_NumericScale(BYTE* scale) {
+    if (!scale) return E_POINTER;
+    *scale = 0;
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    *scale = field->numeric_scale;
+    return S_OK;
+}
+
+// A field's description may change while the record set is closed.
+
+STDMETHODIMP FieldObject::put_Precision(BYTE precision) {
+    FieldDefinition* field;
+    HRESULT hr = ChangeableDefinition(&field);
+    if (FAILED(hr)) return hr;
+    field->precision = precision;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::put_NumericScale(BYTE scale) {
+    FieldDefinition* field;
+    HRESULT hr = ChangeableDefinition(&field);
+    if (FAILED(hr)) return hr;
+    field->numeric_scale = scale;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::put_Type(DataTypeEnum type) {
+    FieldDefinition* field;
+    HRESULT hr = ChangeableDefinition(&field);
+    if (FAILED(hr)) return hr;
+    const VARTYPE stored = StoredTypeOf(type);
+    if (stored == VT_EMPTY) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
+    // A closed record set holds no rows, so the values start afresh.
+    field->values = ColumnValues(stored);
+    field->type = type;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::put_DefinedSize(ADO_LONGPTR size) {
+    FieldDefinition* field;
+    HRESULT hr = ChangeableDefinition(&field);
+    if (FAILED(hr)) return hr;
+    if (size < 0) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
+    field->defined_size = size;
+    return S_OK;
+}
+
+STDMETHODIMP FieldObject::put_Attributes(long attributes) {
+    FieldDefinition* field;
+    HRESULT hr = ChangeableDefinition(&field);
+    if (FAILED(hr)) return hr;
+    field->attributes = attributes == adFldUnspecified ? 0 : attributes;
+    return S_OK;
+}
+
+// The value in the record set's current row
+
+STDMETHODIMP FieldObject::get_Value(VARIANT* value) {
+    if (!value) return E_POINTER;
+    VariantInit(value);
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    return owner_->ReadValue(*field, kSource, value);
+}
+
+STDMETHODIMP FieldObject::put_Value(VARIANT value) {
+    FieldDefinition* field;
+    HRESULT hr = Definition(&field);
+    if (FAILED(hr)) return hr;
+    return owner_->WriteValue(*field, kSource, value);
+}
+
+STDMETHODIMP FieldObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_Field || riid == IID_Field20 || riid == IID__ADO ? S_OK : S_FALSE;
+}
+
+// Members this record set does not implement.
+
+STDMETHODIMP FieldObject::get_Properties(ADOProperties** properties) {
+    if (properties) *properties = nullptr;
+    return RaiseNotImplemented(kSource, L"Properties");
+}
+
+STDMETHODIMP FieldObject::get_ActualSize(ADO_LONGPTR* size) {
+    if (size) *size = 0;
+    return RaiseNotImplemented(kSource, L"ActualSize");
+}
+
+STDMETHODIMP FieldObject::AppendChunk(VARIANT) { return RaiseNotImplemented(kSource, L"AppendChunk"); }
+
+STDMETHODIMP FieldObject::GetChunk(long, VARIANT* data) {
+    if (data) VariantInit(data);
+    return RaiseNotImplemented(kSource, L"GetChunk");
+}
+
+STDMETHODIMP FieldObject::get_OriginalValue(VARIANT* value) {
+    if (value) VariantInit(value);
+    return RaiseNotImplemented(kSource, L"OriginalValue");
+}
+
+STDMETHODIMP FieldObject::get_UnderlyingValue(VARIANT* value) {
+    if (value) VariantInit(value);
+    return RaiseNotImplemented(kSource, L"UnderlyingValue");
+}
+
+STDMETHODIMP FieldObject::get_DataFormat(IUnknown** format) {
+    if (format) *format = nullptr;
+    return RaiseNotImplemented(kSource, L"DataFormat");
+}
+
+STDMETHODIMP FieldObject::putref_DataFormat(IUnknown*) { return RaiseNotImplemented(kSource, L"DataFormat"); }
+
+STDMETHODIMP FieldObject::get_Status(long* status) {
+    if (status) *status = 0;
+    return RaiseNotImplemented(kSource, L"Status");
+}
+
+}  // namespace ado_standin

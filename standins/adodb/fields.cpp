@@ -1,0 +1,141 @@
+#include "fields.h"
+
+#include <wrl/client.h>
+
+#include "ado_errors.h"
+#include "com_error.h"
+#include "recordset.h"
+#include "type_info.h"
+
+namespace ado_standin {
+namespace {
+
+constexpr ErrorSource kSource = ErrorSource::kFields;
+
+bool IsMissing(const VARIANT& value) {
+    const VARIANT* v = &value;
+    if (V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v)) v = V_VARIANTREF(v);
+    return V_VT(v) == VT_EMPTY || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+}
+
+}  // namespace
+
+// IUnknown: the collection lives and dies with its record set.
+
+STDMETHODIMP FieldsCollection::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    // Not _Collection: ADO's Fields does not answer it.
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Fields15 || riid == IID_Fields20 ||
+        riid == IID_Fields) {
+        *object = static_cast<ADOFields*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) FieldsCollection::AddRef() { return owner_->AddRef(); }
+
+STDMETHODIMP_(ULONG) FieldsCollection::Release() { return owner_->Release(); }
+
+// IDispatch
+
+STDMETHODIMP FieldsCollection::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP FieldsCollection::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return owner_->TypeInfoOf(IID_Fields, info);
+}
+
+STDMETHODIMP FieldsCollection::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    HRESULT hr = owner_->TypeInfoOf(IID_Fields, &info);
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                      VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    // fields("name") = value: Item, then the field's Value.
+    if (member == DISPID_VALUE && (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 2 &&
+        params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT) {
+        FieldDefinition* field = nullptr;
+        HRESULT hr = owner_->FindField(params->rgvarg[1], kSource, &field);
+        if (SUCCEEDED(hr)) hr = owner_->WriteValue(*field, ErrorSource::kField, params->rgvarg[0]);
+        if (FAILED(hr)) {
+            ambrelle::FillExcepInfoFromErrorInfo(hr, excep);
+            return DISP_E_EXCEPTION;
+        }
+        return S_OK;
+    }
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    HRESULT hr = owner_->TypeInfoOf(IID_Fields, &info);
+    if (FAILED(hr)) return hr;
+    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOFields*>(this), member, flags, params, result,
+                                           excep, arg_err);
+}
+
+// The collection
+
+STDMETHODIMP FieldsCollection::get_Count(long* count) {
+    if (!count) return E_POINTER;
+    *count = static_cast<long>(owner_->field_count());
+    return S_OK;
+}
+
+STDMETHODIMP FieldsCollection::get_Item(VARIANT index, ADOField** field) {
+    if (!field) return E_POINTER;
+    *field = nullptr;
+    FieldDefinition* definition = nullptr;
+    HRESULT hr = owner_->FindField(index, kSource, &definition);
+    if (FAILED(hr)) return hr;
+    return owner_->FieldObjectFor(definition, field);
+}
+
+STDMETHODIMP FieldsCollection::_Append(BSTR name, DataTypeEnum type, ADO_LONGPTR defined_size,
+                                       FieldAttributeEnum attributes) {
+    return owner_->AppendField(name, type, defined_size, attributes);
+}
+
+STDMETHODIMP FieldsCollection::Append(BSTR name, DataTypeEnum type, ADO_LONGPTR defined_size,
+                                      FieldAttributeEnum attributes, VARIANT field_value) {
+    // A value is given with the field only when appending to a Record's fields.
+    if (!IsMissing(field_value)) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
+    return owner_->AppendField(name, type, defined_size, attributes);
+}
+
+STDMETHODIMP FieldsCollection::Delete(VARIANT index) { return owner_->DeleteField(index); }
+
+STDMETHODIMP FieldsCollection::Refresh() {
+    // Refresh has no visible effect on a Fields collection.
+    return S_OK;
+}
+
+STDMETHODIMP FieldsCollection::_NewEnum(IUnknown** enumerator) {
+    if (enumerator) *enumerator = nullptr;
+    return RaiseNotImplemented(kSource, L"_NewEnum");
+}
+
+STDMETHODIMP FieldsCollection::Update() { return RaiseNotImplemented(kSource, L"Update"); }
+
+STDMETHODIMP FieldsCollection::Resync(ResyncEnum) { return RaiseNotImplemented(kSource, L"Resync"); }
+
+STDMETHODIMP FieldsCollection::CancelUpdate() { return RaiseNotImplemented(kSource, L"CancelUpdate"); }
+
+STDMETHODIMP FieldsCollection::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_Fields || riid == IID_Fields20 || riid == IID_Fields15 ? S_OK : S_FALSE;
+}
+
+}  // namespace ado_standin

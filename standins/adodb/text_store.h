@@ -1,0 +1,56 @@
+// Text values of one column kept in large shared blocks instead of one heap
+// string per cell. Each text is a 32-bit header (length, and a flag for text
+// whose characters all fit in one byte, which is then stored one byte per
+// character) followed by its characters. A handle names a stored text.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace ado_standin {
+
+class TextStore {
+public:
+    // The handle of the empty text, which takes no space.
+    static constexpr uint32_t kEmptyText = 0xFFFFFFFFu;
+
+    // Stores a text and returns its handle. May throw std::bad_alloc.
+    uint32_t Store(const wchar_t* text, uint32_t length);
+    // Marks a stored text as no longer used (its space is reclaimed by Compact).
+    void Forget(uint32_t handle);
+    uint32_t Length(uint32_t handle) const;
+    // A new BSTR with the text, or nullptr when out of memory.
+    BSTR NewBstr(uint32_t handle) const;
+    // Copies the text into a buffer of at least Length(handle) characters.
+    void CopyTo(uint32_t handle, wchar_t* out) const;
+
+    void Clear();
+    // Storage units (2 bytes each) held by texts in use, and by forgotten texts.
+    size_t live_units() const { return live_units_; }
+    size_t garbage_units() const { return garbage_units_; }
+    size_t reserved_bytes() const;
+
+private:
+    static constexpr uint32_t kBlockUnits = 1u << 16;  // 128 KiB blocks; a handle's low 16 bits are the offset
+    static constexpr uint32_t kNarrowFlag = 0x80000000u;
+
+    struct Block {
+        std::unique_ptr<uint16_t[]> units;
+        uint32_t capacity = 0;
+        uint32_t used = 0;
+    };
+
+    const uint16_t* Entry(uint32_t handle) const;
+    static uint32_t UnitsFor(uint32_t length, bool narrow) { return 2 + (narrow ? (length + 1) / 2 : length); }
+
+    std::vector<Block> blocks_;
+    size_t current_ = SIZE_MAX;  // the block new texts go to
+    size_t live_units_ = 0;
+    size_t garbage_units_ = 0;
+};
+
+}  // namespace ado_standin

@@ -1,0 +1,149 @@
+#include "value_conversion.h"
+
+#include "ado.h"
+#include "ado_errors.h"
+#include "unique_variant.h"
+
+namespace ado_standin {
+
+VARTYPE StoredTypeOf(LONG data_type) {
+    switch (data_type) {
+    case adTinyInt:
+        return VT_I1;
+    case adUnsignedTinyInt:
+        return VT_UI1;
+    case adSmallInt:
+        return VT_I2;
+    case adUnsignedSmallInt:
+        return VT_UI2;
+    case adInteger:
+        return VT_I4;
+    case adUnsignedInt:
+        return VT_UI4;
+    case adBigInt:
+        return VT_I8;
+    case adUnsignedBigInt:
+        return VT_UI8;
+    case adSingle:
+        return VT_R4;
+    case adDouble:
+        return VT_R8;
+    case adCurrency:
+        return VT_CY;
+    case adBoolean:
+        return VT_BOOL;
+    case adDecimal:
+    case adNumeric:
+    case adVarNumeric:
+        return VT_DECIMAL;
+    case adDate:
+    case adDBDate:
+    case adDBTime:
+    case adDBTimeStamp:
+        return VT_DATE;
+    case adBSTR:
+    case adChar:
+    case adVarChar:
+    case adLongVarChar:
+    case adWChar:
+    case adVarWChar:
+    case adLongVarWChar:
+        return VT_BSTR;
+    default:
+        return VT_EMPTY;
+    }
+}
+
+bool IsLengthLimitedText(LONG data_type) {
+    switch (data_type) {
+    case adChar:
+    case adVarChar:
+    case adLongVarChar:
+    case adWChar:
+    case adVarWChar:
+    case adLongVarWChar:
+        return true;
+    default:
+        return false;  // adBSTR carries no length of its own
+    }
+}
+
+bool AllowsNull(const FieldDefinition& field) { return (field.attributes & (adFldIsNullable | adFldMayBeNull)) != 0; }
+
+namespace {
+
+// Rounds a decimal to the field's scale and checks that it fits its precision:
+// its magnitude must stay below 10^(precision - scale).
+HRESULT FitDecimal(const FieldDefinition& field, VARIANT* value) {
+    if (field.precision == 0) return S_OK;  // no precision given: kept as converted
+    DECIMAL rounded;
+    if (FAILED(VarDecRound(&V_DECIMAL(value), field.numeric_scale, &rounded))) return kMultipleStepErrors;
+    DECIMAL limit = {};
+    const int integer_digits = field.precision - field.numeric_scale;
+    if (integer_digits < 0) {
+        limit.Lo64 = 1;
+        limit.scale = static_cast<BYTE>(-integer_digits > 28 ? 28 : -integer_digits);
+    } else {
+        VarDecFromI4(1, &limit);
+        DECIMAL ten;
+        VarDecFromI4(10, &ten);
+        for (int digit = 0; digit < integer_digits; ++digit) {
+            DECIMAL next;
+            if (FAILED(VarDecMul(&limit, &ten, &next))) {
+                limit.scale = 255;  // beyond DECIMAL's range: every value fits
+                break;
+            }
+            limit = next;
+        }
+    }
+    DECIMAL magnitude;
+    VarDecAbs(&rounded, &magnitude);
+    if (limit.scale != 255 && VarDecCmp(&magnitude, &limit) != VARCMP_LT) return kMultipleStepErrors;
+    V_DECIMAL(value) = rounded;
+    V_VT(value) = VT_DECIMAL;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ConvertForField(const FieldDefinition& field, const VARIANT& value, VARIANT* out) {
+    VariantInit(out);
+    ambrelle::UniqueVariant direct;
+    HRESULT hr = VariantCopyInd(direct.ptr(), const_cast<VARIANT*>(&value));
+    if (hr == E_OUTOFMEMORY) return hr;
+    if (FAILED(hr)) return kMultipleStepErrors;
+    const VARTYPE source = direct.vt();
+
+    if (source == VT_NULL) {
+        // Only a field appended as nullable takes Null; ADO reports the others
+        // through the field's status as a failed multiple-step operation.
+        if (!AllowsNull(field)) return kMultipleStepErrors;
+        V_VT(out) = VT_NULL;
+        return S_OK;
+    }
+    // Empty becomes 0 in a number and "" in a text, but a date field refuses it
+    // (as the platform does for Empty written to a date column).
+    if (source == VT_EMPTY && field.values.vt() == VT_DATE) return kMultipleStepErrors;
+
+    // A Boolean written to a text reads "True"/"False", as Visual Basic's CStr gives.
+    const USHORT flags = source == VT_BOOL && field.values.vt() == VT_BSTR ? VARIANT_ALPHABOOL : 0;
+    hr = VariantChangeTypeEx(out, direct.ptr(), LOCALE_USER_DEFAULT, flags, field.values.vt());
+    if (hr == E_OUTOFMEMORY) return hr;
+    if (FAILED(hr)) {
+        VariantInit(out);
+        return kMultipleStepErrors;
+    }
+    if (V_VT(out) == VT_BSTR && IsLengthLimitedText(field.type) && field.defined_size > 0 &&
+        SysStringLen(V_BSTR(out)) > static_cast<UINT>(field.defined_size)) {
+        VariantClear(out);
+        return kMultipleStepErrors;
+    }
+    if (V_VT(out) == VT_DECIMAL) {
+        hr = FitDecimal(field, out);
+        if (FAILED(hr)) VariantInit(out);
+        return hr;
+    }
+    return S_OK;
+}
+
+}  // namespace ado_standin
