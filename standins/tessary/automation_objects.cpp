@@ -1,0 +1,248 @@
+#include "automation_objects.h"
+
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <cmath>
+#include <new>
+#include <string>
+
+#include "com_error.h"
+#include "server_module.h"
+#include "tessary_control.h"
+#include "type_info.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessary {
+
+namespace {
+
+constexpr wchar_t kSource[] = L"TESSARYLib.Tessary";
+
+std::wstring Text(const wchar_t* format, LONG a, LONG b) {
+    wchar_t text[200];
+    wsprintfW(text, format, a, b);
+    return text;
+}
+
+// IUnknown, IDispatch (through the type library) and ISupportErrorInfo for
+// one dual interface of the grid.
+template <typename Interface>
+class SubObject : public Interface, public ISupportErrorInfo {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Interface)) {
+            *object = static_cast<Interface*>(this);
+        } else if (riid == IID_ISupportErrorInfo) {
+            *object = static_cast<ISupportErrorInfo*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        this->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return control_->TypeInfoOf(__uuidof(Interface), info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        ComPtr<ITypeInfo> info;
+        HRESULT hr = control_->TypeInfoOf(__uuidof(Interface), &info);
+        if (FAILED(hr)) return hr;
+        return DispGetIDsOfNames(info.Get(), names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        ComPtr<ITypeInfo> info;
+        HRESULT hr = control_->TypeInfoOf(__uuidof(Interface), &info);
+        if (FAILED(hr)) return hr;
+        return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<Interface*>(this), member, flags, params,
+                                               result, excep, arg_err);
+    }
+
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+        return riid == __uuidof(Interface) ? S_OK : S_FALSE;
+    }
+
+protected:
+    explicit SubObject(TessaryControl* control) : control_(control) {}
+    virtual ~SubObject() = default;
+
+    HRESULT Fail(HRESULT hr, const std::wstring& description) {
+        return ambrelle::RaiseComError(hr, __uuidof(Interface), kSource, description.c_str());
+    }
+
+    ComPtr<TessaryControl> control_;
+
+private:
+    LONG refs_ = 1;
+    ambrelle::ModuleObjectCount module_count_;
+};
+
+class Sheet final : public SubObject<ITessarySheet> {
+public:
+    explicit Sheet(TessaryControl* control) : SubObject(control) {}
+
+    STDMETHODIMP get_Rows(LONG* count) override {
+        if (!count) return E_POINTER;
+        *count = control_->model().row_count();
+        return S_OK;
+    }
+    STDMETHODIMP put_Rows(LONG count) override {
+        if (count < 0)
+            return Fail(CTL_E_INVALIDPROPERTYVALUE, Text(L"The row count cannot be %d: it is 0 or more.", count, 0));
+        if (count == control_->model().row_count()) return S_OK;
+        control_->model().SetRowCount(count);
+        control_->RowCountChanged();
+        return S_OK;
+    }
+    STDMETHODIMP get_Cols(LONG* count) override {
+        if (!count) return E_POINTER;
+        *count = control_->model().column_count();
+        return S_OK;
+    }
+    STDMETHODIMP put_Cols(LONG count) override {
+        if (count < 0 || count > GridModel::kMaxColumns)
+            return Fail(CTL_E_INVALIDPROPERTYVALUE,
+                        Text(L"The column count cannot be %d: it lies between 0 and %d.", count, GridModel::kMaxColumns));
+        if (count == control_->model().column_count()) return S_OK;
+        control_->model().SetColumnCount(count);
+        control_->ColumnsChanged();
+        return S_OK;
+    }
+    STDMETHODIMP Refresh() override {
+        control_->RefreshRows();
+        return S_OK;
+    }
+};
+
+class Column final : public SubObject<ITessaryColumn> {
+public:
+    Column(TessaryControl* control, LONG column) : SubObject(control), column_(column) {}
+
+    STDMETHODIMP get_Width(VARIANT* twips) override {
+        if (!twips) return E_POINTER;
+        VariantInit(twips);
+        HRESULT hr = CheckExists();
+        if (FAILED(hr)) return hr;
+        V_VT(twips) = VT_R4;
+        V_R4(twips) = control_->model().ColumnWidthTwips(column_);
+        return S_OK;
+    }
+    STDMETHODIMP put_Width(VARIANT twips) override {
+        HRESULT hr = CheckExists();
+        if (FAILED(hr)) return hr;
+        const VARIANT* value = &twips;
+        while (V_VT(value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
+        VARIANT number;
+        VariantInit(&number);
+        VARTYPE type = static_cast<VARTYPE>(V_VT(value) & ~VT_BYREF);
+        hr = type == VT_EMPTY || type == VT_NULL || type == VT_DISPATCH || type == VT_UNKNOWN
+                 ? DISP_E_TYPEMISMATCH
+                 : VariantChangeType(&number, const_cast<VARIANT*>(value), 0, VT_R8);
+        if (FAILED(hr)) return Fail(DISP_E_TYPEMISMATCH, L"A column width is a number of twips.");
+        double width = V_R8(&number);
+        if (!std::isfinite(width) || width < 0 || width > GridModel::kMaxColumnWidthTwips)
+            return Fail(CTL_E_INVALIDPROPERTYVALUE,
+                        Text(L"A column width lies between 0 and %d twips.", static_cast<LONG>(GridModel::kMaxColumnWidthTwips), 0));
+        control_->model().SetColumnWidthTwips(column_, static_cast<float>(width));
+        control_->ColumnsChanged();
+        return S_OK;
+    }
+
+private:
+    HRESULT CheckExists() {
+        if (column_ <= control_->model().column_count()) return S_OK;
+        return Fail(DISP_E_BADINDEX, Text(L"Column %d no longer exists: the grid has %d columns.", column_,
+                                          control_->model().column_count()));
+    }
+
+    LONG column_;
+};
+
+class Row final : public SubObject<ITessaryRow> {
+public:
+    Row(TessaryControl* control, LONG row) : SubObject(control), row_(row) {}
+
+    STDMETHODIMP get_Mark(VARIANT_BOOL* marked) override {
+        if (!marked) return E_POINTER;
+        *marked = VARIANT_FALSE;
+        HRESULT hr = CheckExists();
+        if (FAILED(hr)) return hr;
+        *marked = control_->model().RowMarked(row_) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP put_Mark(VARIANT_BOOL marked) override {
+        HRESULT hr = CheckExists();
+        if (FAILED(hr)) return hr;
+        if ((marked != VARIANT_FALSE) == control_->model().RowMarked(row_)) return S_OK;
+        control_->model().SetRowMark(row_, marked != VARIANT_FALSE);
+        control_->RowMarkChanged(row_);
+        return S_OK;
+    }
+    STDMETHODIMP get_BackColor(LONG* colour) override {
+        if (!colour) return E_POINTER;
+        *colour = 0;
+        HRESULT hr = CheckExists();
+        if (FAILED(hr)) return hr;
+        *colour = static_cast<LONG>(control_->model().RowColour(row_, DefaultRowColour(row_)));
+        return S_OK;
+    }
+
+private:
+    HRESULT CheckExists() {
+        if (row_ <= control_->model().row_count()) return S_OK;
+        return Fail(DISP_E_BADINDEX, Text(L"The row with index %d no longer exists: the grid has %d rows.", row_ - 1,
+                                          control_->model().row_count()));
+    }
+
+    LONG row_;
+};
+
+template <typename T>
+HRESULT Hand(T* created, IDispatch** out) {
+    if (!created) return E_OUTOFMEMORY;
+    *out = created;  // the creation reference goes to the caller
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT CreateSheetObject(TessaryControl* control, IDispatch** sheet) {
+    if (!sheet) return E_POINTER;
+    *sheet = nullptr;
+    return Hand(new (std::nothrow) Sheet(control), sheet);
+}
+
+HRESULT CreateColumnObject(TessaryControl* control, LONG column, IDispatch** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    return Hand(new (std::nothrow) Column(control, column), object);
+}
+
+HRESULT CreateRowObject(TessaryControl* control, LONG row, IDispatch** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    return Hand(new (std::nothrow) Row(control, row), object);
+}
+
+}  // namespace tessary

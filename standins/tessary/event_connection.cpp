@@ -1,0 +1,229 @@
+#include "event_connection.h"
+
+#include <olectl.h>
+
+#include <new>
+
+#include "server_module.h"
+#include "tessary.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessary {
+
+namespace {
+
+// A snapshot of the connections at the time it was made.
+class ConnectionEnumerator final : public IEnumConnections {
+public:
+    explicit ConnectionEnumerator(std::vector<CONNECTDATA> items, size_t position = 0)
+        : items_(std::move(items)), position_(position) {
+        for (CONNECTDATA& item : items_) item.pUnk->AddRef();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IEnumConnections) return E_NOINTERFACE;
+        *object = static_cast<IEnumConnections*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP Next(ULONG count, CONNECTDATA* out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        for (; done < count && position_ < items_.size(); ++done, ++position_) {
+            out[done] = items_[position_];
+            out[done].pUnk->AddRef();
+        }
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        size_t left = items_.size() - position_;
+        position_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnections** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) ConnectionEnumerator(items_, position_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    ~ConnectionEnumerator() {
+        for (CONNECTDATA& item : items_) item.pUnk->Release();
+    }
+
+    LONG refs_ = 1;
+    ambrelle::ModuleObjectCount module_count_;
+    std::vector<CONNECTDATA> items_;
+    size_t position_;
+};
+
+class ConnectionPointEnumerator final : public IEnumConnectionPoints {
+public:
+    ConnectionPointEnumerator(IConnectionPoint* point, size_t position) : point_(point), position_(position) {}
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IEnumConnectionPoints) return E_NOINTERFACE;
+        *object = static_cast<IEnumConnectionPoints*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        if (count > 0 && position_ == 0) {
+            point_.CopyTo(&out[0]);
+            ++position_;
+            done = 1;
+        }
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        if (count == 0) return S_OK;
+        bool enough = count == 1 && position_ == 0;
+        position_ = 1;
+        return enough ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) ConnectionPointEnumerator(point_.Get(), position_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    ~ConnectionPointEnumerator() = default;
+
+    LONG refs_ = 1;
+    ambrelle::ModuleObjectCount module_count_;
+    ComPtr<IConnectionPoint> point_;
+    size_t position_;
+};
+
+}  // namespace
+
+HRESULT CreateConnectionPointEnumerator(IConnectionPoint* point, IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = new (std::nothrow) ConnectionPointEnumerator(point, 0);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+EventConnectionPoint::EventConnectionPoint(IUnknown* outer, IConnectionPointContainer* container,
+                                           void (*on_advise)(void*), void* context)
+    : outer_(outer), container_(container), on_advise_(on_advise), context_(context) {}
+
+EventConnectionPoint::~EventConnectionPoint() = default;
+
+STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
+    *object = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = DIID_Events;
+    return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+    if (!container) return E_POINTER;
+    *container = container_;
+    container_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    if (!sink) return E_POINTER;
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(sink->QueryInterface(DIID_Events, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
+        FAILED(sink->QueryInterface(IID_PPV_ARGS(&dispatch))))
+        return CONNECT_E_CANNOTCONNECT;
+    try {
+        sinks_.push_back(Sink{next_cookie_, dispatch});
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    *cookie = next_cookie_++;
+    if (on_advise_) on_advise_(context_);
+    return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
+    for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+        if (it->cookie != cookie) continue;
+        sinks_.erase(it);
+        return S_OK;
+    }
+    return CONNECT_E_NOCONNECTION;
+}
+
+STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
+    if (!connections) return E_POINTER;
+    *connections = nullptr;
+    std::vector<CONNECTDATA> items;
+    try {
+        for (const Sink& sink : sinks_) items.push_back(CONNECTDATA{sink.dispatch.Get(), sink.cookie});
+        *connections = new ConnectionEnumerator(std::move(items));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT EventConnectionPoint::Fire(DISPID event, DISPPARAMS* params) {
+    if (sinks_.empty()) return S_FALSE;
+    // A sink may disconnect (itself or others) while it handles the event.
+    std::vector<ComPtr<IDispatch>> targets;
+    try {
+        for (const Sink& sink : sinks_) targets.push_back(sink.dispatch);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT result = S_OK;
+    for (const ComPtr<IDispatch>& target : targets) {
+        EXCEPINFO excep = {};
+        UINT arg_err = 0;
+        HRESULT hr = target->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, &excep,
+                                    &arg_err);
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+    }
+    return result;
+}
+
+}  // namespace tessary

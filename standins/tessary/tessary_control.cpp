@@ -1,0 +1,334 @@
+// The control's identity, its automation interface and its events.
+#include "tessary_control.h"
+
+#include <string>
+
+#include "automation_objects.h"
+#include "com_error.h"
+#include "tessary.h"
+#include "type_info.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessary {
+
+namespace {
+
+constexpr wchar_t kSource[] = L"TESSARYLib.Tessary";
+
+// The number a late-bound caller passed: by value, by reference, or as a
+// reference to a VARIANT that holds it.
+HRESULT NumberArgument(const VARIANT& argument, LONG* number) {
+    const VARIANT* value = &argument;
+    while (V_VT(value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
+    VARIANT converted;
+    VariantInit(&converted);
+    HRESULT hr = VariantChangeType(&converted, const_cast<VARIANT*>(value), 0, VT_I4);
+    if (FAILED(hr)) return hr;
+    *number = V_I4(&converted);
+    return S_OK;
+}
+
+std::wstring Text(const wchar_t* format, LONG a, LONG b) {
+    wchar_t text[200];
+    wsprintfW(text, format, a, b);
+    return text;
+}
+
+}  // namespace
+
+HRESULT TessaryControl::Create(REFIID riid, void** object) {
+    return ambrelle::CreateAndQuery(new (std::nothrow) TessaryControl(), riid, object);
+}
+
+TessaryControl::TessaryControl()
+    : events_(static_cast<ITessary*>(this), static_cast<IConnectionPointContainer*>(this),
+              &TessaryControl::OnSinkConnected, this) {
+    // 320 by 200 pixels at 96 DPI until the container says otherwise.
+    extent_himetric_.cx = MulDiv(320, 2540, 96);
+    extent_himetric_.cy = MulDiv(200, 2540, 96);
+    UpdateFont();
+}
+
+TessaryControl::~TessaryControl() {
+    if (view_) {
+        view_->Detach();
+        view_->DestroyWindow();
+        view_->Release();
+        view_ = nullptr;
+    }
+    if (font_) DeleteObject(font_);
+}
+
+STDMETHODIMP TessaryControl::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ITessary) {
+        *object = static_cast<ITessary*>(this);
+    } else if (riid == IID_IOleObject) {
+        *object = static_cast<IOleObject*>(this);
+    } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
+        *object = static_cast<IOleInPlaceObject*>(this);
+    } else if (riid == IID_IOleInPlaceActiveObject) {
+        *object = static_cast<IOleInPlaceActiveObject*>(this);
+    } else if (riid == IID_IOleControl) {
+        *object = static_cast<IOleControl*>(this);
+    } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
+        *object = static_cast<IPersistStreamInit*>(this);
+    } else if (riid == IID_IViewObject || riid == IID_IViewObject2) {
+        *object = static_cast<IViewObject2*>(this);
+    } else if (riid == IID_IConnectionPointContainer) {
+        *object = static_cast<IConnectionPointContainer*>(this);
+    } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
+        *object = static_cast<IProvideClassInfo2*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TessaryControl::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) TessaryControl::Release() {
+    ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+HRESULT TessaryControl::TypeInfoOf(REFIID iid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    for (const auto& known : type_infos_) {
+        if (known.first == iid) return known.second.CopyTo(info);
+    }
+    ComPtr<ITypeInfo> loaded;
+    HRESULT hr = ambrelle::LoadModuleTypeInfo(ambrelle::ThisModule(), iid, &loaded);
+    if (FAILED(hr)) return hr;
+    try {
+        type_infos_.emplace_back(iid, loaded);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return loaded.CopyTo(info);
+}
+
+// ---------------------------------------------------------------------------
+// IDispatch and ITessary
+
+STDMETHODIMP TessaryControl::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP TessaryControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return TypeInfoOf(IID_ITessary, info);
+}
+
+STDMETHODIMP TessaryControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = TypeInfoOf(IID_ITessary, &info);
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+STDMETHODIMP TessaryControl::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                    EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = TypeInfoOf(IID_ITessary, &info);
+    if (FAILED(hr)) return hr;
+    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ITessary*>(this), member, flags, params, result,
+                                           excep, arg_err);
+}
+
+STDMETHODIMP TessaryControl::get_Sheet(IDispatch** sheet) { return CreateSheetObject(this, sheet); }
+
+STDMETHODIMP TessaryControl::get_Column(VARIANT number, IDispatch** column) {
+    if (!column) return E_POINTER;
+    *column = nullptr;
+    LONG value = 0;
+    if (FAILED(NumberArgument(number, &value)))
+        return ambrelle::RaiseComError(DISP_E_TYPEMISMATCH, IID_ITessary, kSource, L"A column number is a number.");
+    if (value < 1 || value > model_.column_count())
+        return ambrelle::RaiseComError(
+            DISP_E_BADINDEX, IID_ITessary, kSource,
+            Text(L"There is no column %d: the grid has %d columns, numbered from 1.", value, model_.column_count())
+                .c_str());
+    return CreateColumnObject(this, value, column);
+}
+
+STDMETHODIMP TessaryControl::get_Row(VARIANT index, IDispatch** row) {
+    if (!row) return E_POINTER;
+    *row = nullptr;
+    LONG value = 0;
+    if (FAILED(NumberArgument(index, &value)))
+        return ambrelle::RaiseComError(DISP_E_TYPEMISMATCH, IID_ITessary, kSource, L"A row index is a number.");
+    if (value < 0 || value >= model_.row_count())
+        return ambrelle::RaiseComError(
+            DISP_E_BADINDEX, IID_ITessary, kSource,
+            Text(L"There is no row with index %d: the grid has %d rows, indexed from 0.", value, model_.row_count())
+                .c_str());
+    return CreateRowObject(this, value + 1, row);
+}
+
+STDMETHODIMP TessaryControl::get_hWnd(LONG* window) {
+    if (!window) return E_POINTER;
+    *window = view_ ? static_cast<LONG>(reinterpret_cast<LONG_PTR>(view_->hwnd())) : 0;
+    return S_OK;
+}
+
+STDMETHODIMP TessaryControl::InterfaceSupportsErrorInfo(REFIID riid) { return riid == IID_ITessary ? S_OK : S_FALSE; }
+
+// ---------------------------------------------------------------------------
+// Changes made through the sheet, column and row objects
+
+void TessaryControl::RowCountChanged() {
+    if (view_) view_->RowCountChanged();
+    NotifyViewChange();
+}
+
+void TessaryControl::ColumnsChanged() {
+    if (view_) view_->ColumnsChanged();
+    NotifyViewChange();
+}
+
+void TessaryControl::RowMarkChanged(LONG row) {
+    if (view_) view_->RowMarkChanged(row);
+    NotifyViewChange();
+}
+
+void TessaryControl::RefreshRows() {
+    if (view_) view_->Refresh();
+    NotifyViewChange();
+}
+
+void TessaryControl::NotifyViewChange() {
+    if (view_sink_ && (view_sink_aspects_ & DVASPECT_CONTENT)) view_sink_->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void TessaryControl::OnSinkConnected(void* control) {
+    // Rows nobody could answer before are asked for now.
+    auto* self = static_cast<TessaryControl*>(control);
+    if (self->view_) self->view_->Redraw();
+}
+
+HRESULT TessaryControl::RequestRowText(LONG row, std::wstring* text, COLORREF* colour) {
+    if (!EventsFlow()) return S_FALSE;
+    BSTR value = SysAllocString(L"");
+    if (!value) return E_OUTOFMEMORY;
+    LONG colour_value = static_cast<LONG>(*colour);
+    LONG reserved = 0;
+    // Arguments in reverse order: Reserved, Color, Text, Row.
+    VARIANT args[kRowTextRequestArgCount];
+    V_VT(&args[0]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[0]) = &reserved;
+    V_VT(&args[1]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[1]) = &colour_value;
+    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&args[2]) = &value;
+    V_VT(&args[3]) = VT_I4;
+    V_I4(&args[3]) = row;
+    DISPPARAMS params = {args, nullptr, kRowTextRequestArgCount, 0};
+    HRESULT hr = events_.Fire(kDispidRowTextRequest, &params);
+    if (hr == S_OK) {
+        try {
+            text->assign(value ? value : L"", SysStringLen(value));
+        } catch (const std::bad_alloc&) {
+            hr = E_OUTOFMEMORY;
+        }
+        // A system colour (OLE_COLOR) is taken as the colour it stands for.
+        COLORREF translated;
+        if (SUCCEEDED(OleTranslateColor(static_cast<OLE_COLOR>(colour_value), nullptr, &translated)))
+            *colour = translated;
+    }
+    SysFreeString(value);
+    return hr;
+}
+
+void TessaryControl::FireMouse(DISPID event, short button, short shift, float x_twips, float y_twips) {
+    if (!EventsFlow()) return;
+    VARIANT args[4];
+    V_VT(&args[0]) = VT_R4;
+    V_R4(&args[0]) = y_twips;
+    V_VT(&args[1]) = VT_R4;
+    V_R4(&args[1]) = x_twips;
+    V_VT(&args[2]) = VT_I2;
+    V_I2(&args[2]) = shift;
+    V_VT(&args[3]) = VT_I2;
+    V_I2(&args[3]) = button;
+    DISPPARAMS params = {args, nullptr, 4, 0};
+    events_.Fire(event, &params);
+}
+
+void TessaryControl::FireKey(DISPID event, short* key, short shift) {
+    if (!EventsFlow()) return;
+    VARIANT args[2];
+    UINT count = 0;
+    if (event != kDispidKeyPress) {
+        V_VT(&args[count]) = VT_I2;
+        V_I2(&args[count]) = shift;
+        ++count;
+    }
+    V_VT(&args[count]) = VT_BYREF | VT_I2;
+    V_I2REF(&args[count]) = key;
+    ++count;
+    DISPPARAMS params = {args, nullptr, count, 0};
+    events_.Fire(event, &params);
+}
+
+void TessaryControl::FireSimple(DISPID event) {
+    if (!EventsFlow()) return;
+    DISPPARAMS params = {nullptr, nullptr, 0, 0};
+    events_.Fire(event, &params);
+}
+
+IDispatch* TessaryControl::DispatchForWindow() {
+    ITessary* dispatch = this;
+    dispatch->AddRef();
+    return dispatch;
+}
+
+// ---------------------------------------------------------------------------
+// IConnectionPointContainer and IProvideClassInfo2
+
+STDMETHODIMP TessaryControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (!points) return E_POINTER;
+    *points = nullptr;
+    return CreateConnectionPointEnumerator(&events_, points);
+}
+
+STDMETHODIMP TessaryControl::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (riid != DIID__DTessaryEvents) return CONNECT_E_NOCONNECTION;
+    *point = &events_;
+    events_.AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TessaryControl::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    return ambrelle::LoadModuleTypeInfo(ambrelle::ThisModule(), CLSID_Tessary, info);
+}
+
+STDMETHODIMP TessaryControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    *guid = GUID_NULL;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = DIID__DTessaryEvents;
+    return S_OK;
+}
+
+}  // namespace tessary
