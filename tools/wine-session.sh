@@ -14,6 +14,12 @@ AMBRELLE_KEEP_DISPLAY=1 . "$here/wine-env.sh" "$build"
 
 start_display() {
     mkdir -p "$session"
+    if [ -n "${AMBRELLE_USE_DISPLAY:-}" ]; then
+        # Show the windows on the caller's own display.
+        echo "${AMBRELLE_USE_DISPLAY#:}" >"$session/display"
+        export DISPLAY="$AMBRELLE_USE_DISPLAY"
+        return
+    fi
     if [ -f "$session/xvfb.pid" ] && kill -0 "$(cat "$session/xvfb.pid")" 2>/dev/null; then
         export DISPLAY=":$(cat "$session/display")"
         return

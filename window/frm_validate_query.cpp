@@ -77,10 +77,11 @@ struct ScreenDpi {
 
 HINSTANCE ResourceModule() { return ThisModule() ? ThisModule() : GetModuleHandleW(nullptr); }
 
-ATOM RegisterWindowClass() {
-    static ATOM atom = 0;
-    if (atom) return atom;
+bool RegisterWindowClass() {
     WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    if (GetClassInfoExW(ResourceModule(), kWindowClass, &window_class)) return true;
+    window_class = WNDCLASSEXW{};
     window_class.cbSize = sizeof(window_class);
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = DefWindowProcW;
@@ -94,8 +95,7 @@ ATOM RegisterWindowClass() {
     window_class.hIconSm = static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDI_FRM_VALIDATE_QUERY),
                                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    atom = RegisterClassExW(&window_class);
-    return atom;
+    return RegisterClassExW(&window_class) != 0;
 }
 
 HRESULT LastError() {
@@ -145,9 +145,16 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
 
 void FrmValidateQuery::ReleaseAllInstances() {
     EnterCriticalSection(InstancesLock());
-    for (FrmValidateQuery* instance : AllInstances()) delete instance;
+    for (FrmValidateQuery* instance : AllInstances()) {
+        // The DLL is being unloaded, possibly after the record-set library:
+        // its objects are let go without calling into it.
+        instance->QueryRs.Detach();
+        delete instance;
+    }
     AllInstances().clear();
     LeaveCriticalSection(InstancesLock());
+    // A class registered by a DLL outlives it unless it is unregistered.
+    UnregisterClassW(kWindowClass, ResourceModule());
 }
 
 FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }

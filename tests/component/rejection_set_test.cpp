@@ -68,7 +68,9 @@ protected:
             Put(source.Get(), L"FBeBrName", Text(L"华东分公司"));
             Put(source.Get(), L"FBrName", Text(L"总部审批中心"));
         }
-        if (!rows.empty()) EXPECT_EQ(S_OK, source->MoveLast());  // leave it away from the first row
+        if (!rows.empty()) {
+            EXPECT_EQ(S_OK, source->MoveLast());  // leave it away from the first row
+        }
         return source;
     }
 
@@ -88,7 +90,9 @@ protected:
             line.sort = TextOf(lines, L"FSort");
             EXPECT_EQ(S_OK, ambrelle::GetFieldValue(lines, L"FValDate", value.put()));
             line.has_date = value.vt() == VT_DATE;
-            if (!line.has_date) EXPECT_EQ(VT_NULL, value.vt());
+            if (!line.has_date) {
+                EXPECT_EQ(VT_NULL, value.vt());
+            }
             line.reason = TextOf(lines, L"FRejectDesc");
             line.rejected = TextOf(lines, L"FBeBrName");
             line.rejecting = TextOf(lines, L"FBrName");

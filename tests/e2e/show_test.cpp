@@ -1,0 +1,391 @@
+// show from a C++ host, end to end: the registered Ambrelle.dll, the service
+// stand-ins, the grid control and the real modal window under Xvfb.
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <string>
+
+#include "ambrelle.h"
+#include "automation.h"
+#include "com_error.h"
+#include "modal_driver.h"
+#include "tessary.h"
+#include "test_support.h"
+#include "unique_variant.h"
+
+using ambrelle::UniqueVariant;
+using Microsoft::WRL::ComPtr;
+using namespace ambrelle_test;
+
+namespace {
+
+constexpr wchar_t kSession[] = L"Data Source=ERP01;UserName=e2e;SessionID=42";
+constexpr wchar_t kCaption0[] = L"内部订单确认信息查询";
+constexpr wchar_t kCaption1[] = L"内部订单拒绝信息查询";
+constexpr wchar_t kCaption2[] = L"发货通知单确认信息查询";
+
+struct ShowOutcome {
+    HRESULT hr = E_FAIL;
+    bool result = false;
+    ambrelle::ComErrorDetails error;
+};
+
+class ShowEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bill_ = CreateByProgId(L"Quistral.IBillInfo.Steering");
+        props_ = CreateByProgId(L"Venlock.ShareProps.Steering");
+        ASSERT_TRUE(bill_ && props_) << "the service stand-ins are registered";
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        ASSERT_EQ(S_OK, Call(props_.Get(), L"Reset"));
+        ComPtr<IDispatch> service = CreateByProgId(L"Venlock.ShareProps");
+        ASSERT_TRUE(service);
+        ASSERT_EQ(S_OK, Call(service.Get(), L"SetProperty",
+                             {Long(static_cast<LONG>(GetCurrentProcessId())), Text(L"PropsString"), Text(kSession)}));
+        CLSID clsid;
+        ASSERT_EQ(S_OK, CLSIDFromProgID(L"Ambrelle.ClsValidate", &clsid));
+        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&validate_)));
+    }
+
+    // Early-bound, as a C++ host: puts FID and QueryClass, then show while the driver works the window.
+    ShowOutcome Show(LONG fid, LONG kind, ModalDriver* driver) {
+        ShowOutcome outcome;
+        EXPECT_EQ(S_OK, validate_->put_FID(&fid));
+        EXPECT_EQ(S_OK, validate_->put_QueryClass(&kind));
+        driver->Start();
+        VARIANT_BOOL result = 7;
+        outcome.hr = validate_->show(&result);
+        outcome.result = result == VARIANT_TRUE;
+        if (FAILED(outcome.hr)) {
+            outcome.error = ambrelle::TakeComError(outcome.hr);
+            EXPECT_EQ(VARIANT_FALSE, result);
+        } else {
+            EXPECT_TRUE(result == VARIANT_TRUE || result == VARIANT_FALSE);
+        }
+        EXPECT_EQ(nullptr, FindResultWindow()) << "no window is left open";
+        return outcome;
+    }
+
+    LONG BillCalls() { return GetLong(bill_.Get(), L"CallCount"); }
+
+    ComApartment apartment_;
+    ComPtr<IDispatch> bill_;
+    ComPtr<IDispatch> props_;
+    ComPtr<_ClsValidate> validate_;
+};
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, EachKindHasItsCaptionAndOkEndsShowWithTrue) {
+    struct Case {
+        LONG kind;
+        const wchar_t* caption;
+    } cases[] = {{0, kCaption0}, {1, kCaption1}, {2, kCaption2}, {3, kCaption0}, {-1, kCaption0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ModalDriver driver;
+        driver.Record().ClickOk();
+        ShowOutcome outcome = Show(1001, c.kind, &driver);
+        ASSERT_EQ(S_OK, outcome.hr) << std::string(outcome.error.description.begin(), outcome.error.description.end());
+        EXPECT_TRUE(outcome.result);
+        ASSERT_EQ(1u, driver.seen().size());
+        EXPECT_EQ(c.caption, driver.seen()[0].caption);
+        EXPECT_FALSE(driver.forced_close());
+    }
+}
+
+namespace {
+
+void CheckDesign(HWND window) {
+        HDC screen = GetDC(nullptr);
+        const int dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
+        const int dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_EQ(MulDiv(8805, dpi_x, 1440), client.right);
+        EXPECT_EQ(MulDiv(5985, dpi_y, 1440), client.bottom);
+
+        for (auto [kind, size] : {std::pair<WPARAM, int>{ICON_BIG, GetSystemMetrics(SM_CXICON)},
+                                  std::pair<WPARAM, int>{ICON_SMALL, GetSystemMetrics(SM_CXSMICON)}}) {
+            HICON icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, kind == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
+            ASSERT_NE(nullptr, icon) << kind;
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bitmap = {};
+            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+            EXPECT_EQ(size, bitmap.bmWidth) << kind;
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+
+        HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
+        HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr);
+        ASSERT_NE(nullptr, grid);
+        ASSERT_NE(nullptr, button);
+        RECT grid_rect;
+        GetWindowRect(grid, &grid_rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&grid_rect), 2);
+        EXPECT_EQ(MulDiv(120, dpi_x, 1440), grid_rect.left);
+        EXPECT_EQ(MulDiv(120, dpi_y, 1440), grid_rect.top);
+        EXPECT_EQ(MulDiv(120 + 8655, dpi_x, 1440), grid_rect.right);
+
+        wchar_t text[32];
+        GetWindowTextW(button, text, 32);
+        EXPECT_STREQ(L"确定(&O)", text);
+        EXPECT_EQ(0, GetWindowLongW(button, GWL_STYLE) & BS_DEFPUSHBUTTON) << "not the default button";
+        EXPECT_NE(IDOK, GetDlgCtrlID(button));
+        EXPECT_NE(IDCANCEL, GetDlgCtrlID(button));
+        RECT button_rect;
+        GetWindowRect(button, &button_rect);
+        EXPECT_EQ(MulDiv(7560 + 1215, dpi_x, 1440) - MulDiv(7560, dpi_x, 1440), button_rect.right - button_rect.left);
+
+        LOGFONTW font = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_STREQ(L"宋体", font.lfFaceName);
+        EXPECT_EQ(-MulDiv(9, dpi_y, 72), font.lfHeight);
+        EXPECT_EQ(FW_NORMAL, font.lfWeight);
+        EXPECT_EQ(GB2312_CHARSET, font.lfCharSet);
+        EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+
+        // The grid first, then the button, in the tab order.
+        EXPECT_EQ(button, GetNextDlgTabItem(window, grid, FALSE));
+        EXPECT_EQ(grid, GetNextDlgTabItem(window, button, FALSE));
+        EXPECT_TRUE(GetFocus() == grid || IsChild(grid, GetFocus())) << "the grid has the focus";
+}
+
+BOOL CALLBACK CountResultWindows(HWND window, LPARAM count) {
+    wchar_t name[64];
+    if (GetClassNameW(window, name, 64) && wcscmp(name, L"AmbrelleFrmValidateQuery") == 0)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, WindowHasItsDesign) {
+    ModalDriver driver;
+    bool checked = false;
+    driver.Then([&](HWND window) {
+        CheckDesign(window);
+        checked = true;
+        return true;
+    });
+    driver.ClickOk();
+    ShowOutcome outcome = Show(1001, 0, &driver);
+    EXPECT_EQ(S_OK, outcome.hr);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(ShowEndToEnd, OkAltOAndTheCloseBoxEndShowWithTrueEnterAndEscDoNot) {
+    enum Way { kClick, kAltO, kCloseBox };
+    for (Way way : {kClick, kAltO, kCloseBox}) {
+        SCOPED_TRACE(way);
+        ModalDriver driver;
+        driver.PressKey(VK_RETURN).ExpectStillOpen().PressKey(VK_ESCAPE).ExpectStillOpen();
+        if (way == kClick) driver.ClickOk();
+        if (way == kAltO) driver.PressAltO();
+        if (way == kCloseBox) driver.CloseBox();
+        ShowOutcome outcome = Show(1001, 2, &driver);
+        EXPECT_EQ(S_OK, outcome.hr);
+        EXPECT_TRUE(outcome.result);
+        EXPECT_FALSE(driver.still_open_failed());
+        EXPECT_FALSE(driver.forced_close()) << "the window closed the way the user asked";
+    }
+}
+
+TEST_F(ShowEndToEnd, RefusedQueriesReturnFalseWithoutAWindowAndNullGoesOn) {
+    struct Case {
+        VARIANT answer;
+        bool shows;
+    } cases[] = {{Bool(false), false}, {Long(0), false}, {Long(1), false}, {Empty(), false},
+                 {Long(5), false},     {Null(), true},   {Bool(true), true}, {Long(-1), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(V_VT(&c.answer));
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"ReturnResult", {c.answer}));
+        ModalDriver driver;
+        driver.Record().ClickOk();
+        ShowOutcome outcome = Show(1001, 0, &driver);
+        EXPECT_EQ(S_OK, outcome.hr);
+        EXPECT_EQ(c.shows, outcome.result);
+        EXPECT_EQ(c.shows ? 1u : 0u, driver.seen().size());
+        EXPECT_EQ(1, BillCalls());
+    }
+}
+
+TEST_F(ShowEndToEnd, ServicesReceiveExactlyTheirArguments) {
+    ModalDriver driver;
+    driver.ClickOk();
+    ASSERT_EQ(S_OK, Show(3003, 2, &driver).hr);
+
+    EXPECT_EQ(1, BillCalls());
+    EXPECT_EQ(4, GetLong(bill_.Get(), L"LastArgCount"));
+    const LONG bill_types[] = {VT_BSTR, VT_BYREF | VT_DISPATCH, VT_BYREF | VT_I4, VT_BYREF | VT_I4};
+    for (LONG position = 1; position <= 4; ++position)
+        EXPECT_EQ(bill_types[position - 1], GetLong(bill_.Get(), L"LastArgType", {Long(position)})) << position;
+    EXPECT_EQ(kSession, GetText(bill_.Get(), L"LastPropsString"));
+    EXPECT_EQ(3003, GetLong(bill_.Get(), L"LastBillId"));
+    EXPECT_EQ(2, GetLong(bill_.Get(), L"LastQueryKind"));
+
+    EXPECT_EQ(2, GetLong(props_.Get(), L"CallCount", {Text(L"PropsString")})) << "GetProperty twice per show";
+    EXPECT_EQ(2, GetLong(props_.Get(), L"TotalCalls"));
+    EXPECT_EQ(2, GetLong(props_.Get(), L"LastArgCount"));
+    EXPECT_EQ(VT_BYREF | VT_I4, GetLong(props_.Get(), L"LastArgType", {Long(1)}));
+    EXPECT_EQ(VT_BYREF | VT_BSTR, GetLong(props_.Get(), L"LastArgType", {Long(2)}));
+    EXPECT_EQ(static_cast<LONG>(GetCurrentProcessId()), GetLong(props_.Get(), L"LastProcessId"));
+    EXPECT_EQ(L"PropsString", GetText(props_.Get(), L"LastName"));
+
+    // Every show asks again.
+    ModalDriver again;
+    again.ClickOk();
+    ASSERT_EQ(S_OK, Show(3003, 2, &again).hr);
+    EXPECT_EQ(2, BillCalls());
+    EXPECT_EQ(4, GetLong(props_.Get(), L"TotalCalls"));
+}
+
+TEST_F(ShowEndToEnd, TheServiceMayRewriteBillIdAndKind) {
+    ASSERT_EQ(S_OK, Call(bill_.Get(), L"WriteBackBillId", {Long(2002)}));
+    ASSERT_EQ(S_OK, Call(bill_.Get(), L"WriteBackQueryKind", {Long(1)}));
+    ModalDriver driver;
+    driver.Record().ClickOk();
+    ShowOutcome outcome = Show(1001, 0, &driver);
+    ASSERT_EQ(S_OK, outcome.hr);
+    ASSERT_EQ(1u, driver.seen().size());
+    EXPECT_EQ(kCaption1, driver.seen()[0].caption) << "the written kind is the one shown";
+    EXPECT_EQ(1001, GetLong(bill_.Get(), L"LastBillId"));
+
+    // The object keeps the written values for its next show.
+    ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+    ModalDriver next;
+    next.Record().ClickOk();
+    VARIANT_BOOL result = VARIANT_FALSE;
+    next.Start();
+    ASSERT_EQ(S_OK, validate_->show(&result));
+    EXPECT_EQ(2002, GetLong(bill_.Get(), L"LastBillId"));
+    EXPECT_EQ(1, GetLong(bill_.Get(), L"LastQueryKind"));
+}
+
+TEST_F(ShowEndToEnd, SessionValueIsTakenAsText) {
+    struct Case {
+        const wchar_t* steer;
+        std::function<VARIANT()> value;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"AnswerWith", [] { return Empty(); }, L""},
+        {L"AnswerWith", [] { return Long(42); }, L"42"},
+        {L"AnswerWithObject", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected ? std::string(c.expected, c.expected + wcslen(c.expected)) : "object");
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        ASSERT_EQ(S_OK, Call(props_.Get(), L"Reset"));
+        if (c.expected) {
+            ASSERT_EQ(S_OK, Call(props_.Get(), c.steer, {c.value()}));
+        } else {
+            ASSERT_EQ(S_OK, Call(props_.Get(), c.steer, {Text(L"session-of-an-object")}));
+        }
+        ModalDriver driver;
+        driver.ClickOk();
+        ShowOutcome outcome = Show(1001, 0, &driver);
+        EXPECT_EQ(S_OK, outcome.hr);
+        EXPECT_TRUE(outcome.result);
+        EXPECT_EQ(c.expected ? c.expected : L"session-of-an-object", GetText(bill_.Get(), L"LastPropsString"));
+        EXPECT_EQ(2, GetLong(props_.Get(), L"TotalCalls"));
+    }
+}
+
+TEST_F(ShowEndToEnd, FailuresReachTheHostWithNumberSourceAndDescription) {
+    struct Case {
+        const char* name;
+        std::function<void()> steer;
+        LONG kind;
+        HRESULT hr;
+        const wchar_t* source;  // nullptr: not checked
+        const wchar_t* description;
+        bool queried;
+    } cases[] = {
+        {"null session", [&] { Call(props_.Get(), L"AnswerWith", {Null()}); }, 0,
+         static_cast<HRESULT>(0x800A005E), L"Ambrelle", L"Invalid use of Null", false},
+        {"shared properties fail",
+         [&] { Call(props_.Get(), L"FailWith", {Long(77), Text(L"Venlock.ShareProps"), Text(L"会话服务不可用")}); },
+         0, static_cast<HRESULT>(0x800A004D), L"Venlock.ShareProps", L"会话服务不可用", false},
+        {"query fails",
+         [&] { Call(bill_.Get(), L"FailWith", {Long(1234), Text(L"Quistral.IBillInfo"), Text(L"单据不存在")}); }, 0,
+         static_cast<HRESULT>(0x800A04D2), L"Quistral.IBillInfo", L"单据不存在", true},
+        {"not a record set", [&] { CallByName(bill_.Get(), L"Delivery", DISPATCH_PROPERTYPUT, {Long(3)}, nullptr); }, 0, DISP_E_TYPEMISMATCH,
+         L"Ambrelle", nullptr, true},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        ASSERT_EQ(S_OK, Call(props_.Get(), L"Reset"));
+        c.steer();
+        ModalDriver driver;
+        driver.Record().ClickOk();
+        ShowOutcome outcome = Show(1001, c.kind, &driver);
+        EXPECT_EQ(c.hr, outcome.hr);
+        if (c.source) {
+            EXPECT_EQ(c.source, outcome.error.source);
+        }
+        if (c.description) {
+            EXPECT_EQ(c.description, outcome.error.description);
+        }
+        EXPECT_FALSE(outcome.error.description.empty());
+        EXPECT_EQ(0u, driver.seen().size()) << "no window";
+        EXPECT_EQ(c.queried ? 1 : 0, BillCalls());
+    }
+}
+
+TEST_F(ShowEndToEnd, LateBoundFailureArrivesAsAnException) {
+    ASSERT_EQ(S_OK, Call(bill_.Get(), L"FailWith", {Long(3021), Text(L"ADODB.Recordset"), Text(L"No current record.")}));
+    ComPtr<IDispatch> late;
+    ASSERT_EQ(S_OK, validate_.As(&late));
+    UniqueVariant result;
+    CallError error;
+    EXPECT_EQ(DISP_E_EXCEPTION, CallByName(late.Get(), L"show", DISPATCH_METHOD, {}, result.ptr(), &error));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0BCD), error.scode);
+    EXPECT_EQ(L"ADODB.Recordset", error.source);
+    EXPECT_EQ(L"No current record.", error.description);
+}
+
+TEST_F(ShowEndToEnd, ASecondShowOnTheThreadGetsAFreshWindowAndTheDllStaysLoaded) {
+    HMODULE dll = GetModuleHandleW(L"Ambrelle.dll");
+    ASSERT_NE(nullptr, dll);
+    auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    HRESULT during_show = S_OK;
+    HWND first_window = nullptr;
+    ModalDriver first;
+    first.Then([&](HWND window) {
+        during_show = can_unload();
+        first_window = window;
+        return true;
+    });
+    first.Record().ClickOk();
+    ASSERT_EQ(S_OK, Show(1001, 0, &first).hr);
+    EXPECT_EQ(S_FALSE, during_show);
+    EXPECT_FALSE(IsWindow(first_window)) << "unloading destroyed the on-screen window";
+
+    ComPtr<_ClsValidate> other;
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Ambrelle.ClsValidate", &clsid));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&other)));
+    LONG kind = 2;
+    ASSERT_EQ(S_OK, other->put_QueryClass(&kind));
+    ModalDriver second;
+    int windows_open = 0;
+    second.Then([&](HWND) {
+        EnumThreadWindows(GetCurrentThreadId(), CountResultWindows, reinterpret_cast<LPARAM>(&windows_open));
+        return true;
+    });
+    second.Record().ClickOk();
+    second.Start();
+    VARIANT_BOOL result = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, other->show(&result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    ASSERT_EQ(1u, second.seen().size());
+    EXPECT_EQ(kCaption2, second.seen()[0].caption);
+    EXPECT_EQ(1, windows_open) << "nothing of the first window remains";
+}
