@@ -186,6 +186,8 @@ STDMETHODIMP TessaryControl::DoVerb(LONG verb, LPMSG, IOleClientSite* active_sit
 
 HRESULT TessaryControl::ActivateInPlace(IOleClientSite* site, HWND parent_hint, LPCRECT position_hint,
                                         bool ui_activate) {
+    // A window destroyed with its parent leaves the grid to activate anew.
+    if (view_ && !view_->hwnd()) InPlaceDeactivate();
     if (!view_) {
         if (!site) return E_UNEXPECTED;
         ComPtr<IOleInPlaceSite> in_place;

@@ -134,6 +134,8 @@ private:
     void CopySelection();
     void AutoFitColumn(LONG column);
     void OnKeyDown(WPARAM key);
+    void OnKeyUp(WPARAM key);
+    void OnChar(WPARAM character);
     void OnButtonDown(short button, WPARAM wparam, LPARAM lparam, bool double_click);
     void OnButtonUp(short button, WPARAM wparam, LPARAM lparam);
     void OnMouseMove(WPARAM wparam, LPARAM lparam);
@@ -141,6 +143,11 @@ private:
     void FireMouse(DISPID event, short button, LPARAM lparam);
     void InvalidateRow(LONG row);
     void Invalidate();
+
+    // Buttons as mouse events name them.
+    static constexpr short kLeftButton = 1;
+    static constexpr short kRightButton = 2;
+    static constexpr short kMiddleButton = 4;
 
     int refs_ = 1;
     GridModel* model_;

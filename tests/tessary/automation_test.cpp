@@ -267,6 +267,25 @@ TEST_F(Automation, ContainerPlacesTheWindowAndDeactivatesIt) {
     EXPECT_EQ((std::vector<LONG>{1, 2, 3}), host_->sink().requests);
 }
 
+TEST_F(Automation, AGridWhoseParentWasDestroyedClosesAndActivatesAgain) {
+    host_->SetRows(3);
+    host_->Pump();
+    HWND grid = host_->grid();
+    // The window the grid lives in goes away before the container closes the grid.
+    HWND other = CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    SetParent(grid, other);
+    DestroyWindow(other);
+    EXPECT_FALSE(IsWindow(grid));
+    host_->sink().requests.clear();
+    RECT client;
+    GetClientRect(host_->frame(), &client);
+    ASSERT_EQ(S_OK, host_->ole_object()->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &host_->site(), 0, host_->frame(),
+                                                &client));
+    ASSERT_TRUE(IsWindow(host_->grid()));
+    host_->Pump();
+    EXPECT_EQ((std::vector<LONG>{1, 2, 3}), host_->sink().requests);
+}
+
 TEST_F(Automation, ClickingTheGridUiActivatesItAndTellsTheSite) {
     host_->SetRows(5);
     host_->Pump();
