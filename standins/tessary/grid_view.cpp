@@ -460,7 +460,11 @@ LRESULT GridView::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         OnHScroll(LOWORD(wparam));
         return 0;
     case WM_MOUSEWHEEL:
-        OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), false);
+        // With Shift held the wheel scrolls sideways, as in spreadsheets.
+        if (GET_KEYSTATE_WPARAM(wparam) & MK_SHIFT)
+            OnWheel(-GET_WHEEL_DELTA_WPARAM(wparam), true);  // wheel up goes left
+        else
+            OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), false);
         return 0;
     case WM_MOUSEHWHEEL:
         OnWheel(GET_WHEEL_DELTA_WPARAM(wparam), true);

@@ -183,11 +183,21 @@ TEST_F(RowRequests, ScrollBarsShowOnlyWhenNeededAndWideGridsScrollSideways) {
     SendMessageW(grid, WM_HSCROLL, SB_RIGHT, 0);
     EXPECT_EQ(12 * column - GridClientSize(grid).cx, position());
     SendMessageW(grid, WM_HSCROLL, SB_LINELEFT, 0);
-    EXPECT_LT(position(), 12 * column - GridClientSize(grid).cx);
+    const int after_line_left = position();
+    EXPECT_LT(after_line_left, 12 * column - GridClientSize(grid).cx);
     // Sideways scrolling asks for nothing: the rows on screen stay the same.
     sink().requests.clear();
     host_->Pump();
     EXPECT_TRUE(sink().requests.empty());
+    // The wheel with Shift held scrolls sideways, up to the left.
+    SendMessageW(grid, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), 0);
+    EXPECT_LT(position(), after_line_left);
+    const int after_wheel = position();
+    SendMessageW(grid, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(after_line_left, position());
+    SendMessageW(grid, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(after_line_left, position());
+    EXPECT_NE(after_wheel, after_line_left);
 }
 
 TEST_F(RowRequests, KeysMoveTheSelectionAndScrollItIntoView) {
