@@ -1,0 +1,107 @@
+#include "settings_registry.h"
+
+namespace ambrelle {
+namespace {
+
+constexpr wchar_t kProgramSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (handle_) RegCloseKey(handle_);
+    }
+    HKEY get() const { return handle_; }
+    HKEY* put() { return &handle_; }
+
+private:
+    HKEY handle_ = nullptr;
+};
+
+bool KeyHasContent(HKEY key) {
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return true;
+    return subkeys != 0 || values != 0;
+}
+
+}  // namespace
+
+std::wstring SettingsSectionKey(const std::wstring& app) {
+    return kProgramSettingsRoot + app + L"\\" + kSettingsSection;
+}
+
+LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text) {
+    text->clear();
+    const std::wstring section = SettingsSectionKey(app);
+    DWORD size = 0;
+    LONG rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
+    *text = std::move(buffer);
+    return ERROR_SUCCESS;
+}
+
+LONG WriteSettingText(const std::wstring& app, const std::wstring& key, const std::wstring& text) {
+    RegistryKey section;
+    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, section.put(), nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    return RegSetValueExW(section.get(), key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG DeleteSettingKey(const std::wstring& app, const std::wstring& key) {
+    RegistryKey section;
+    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str(), 0, KEY_SET_VALUE, section.put());
+    if (rc != ERROR_SUCCESS) return rc;
+    return RegDeleteValueW(section.get(), key.c_str());
+}
+
+LONG DeleteSettingSection(const std::wstring& app) {
+    const std::wstring app_key = kProgramSettingsRoot + app;
+    LONG rc = RegDeleteTreeW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str());
+    if (rc != ERROR_SUCCESS) return rc;
+    RegDeleteKeyW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str());
+    RegistryKey application;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, app_key.c_str(), 0, KEY_READ, application.put()) == ERROR_SUCCESS &&
+        !KeyHasContent(application.get()))
+        RegDeleteKeyW(HKEY_CURRENT_USER, app_key.c_str());
+    return ERROR_SUCCESS;
+}
+
+LONG ReadAllSettingTexts(const std::wstring& app, std::vector<std::pair<std::wstring, std::wstring>>* settings) {
+    settings->clear();
+    RegistryKey section;
+    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str(), 0, KEY_READ, section.put());
+    if (rc != ERROR_SUCCESS) return rc;
+    DWORD max_name = 0;
+    DWORD max_data = 0;
+    rc = RegQueryInfoKeyW(section.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &max_name,
+                          &max_data, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    std::wstring name(max_name + 1, L'\0');
+    std::wstring data(max_data / sizeof(wchar_t) + 1, L'\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD name_length = static_cast<DWORD>(name.size());
+        DWORD data_size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        DWORD type = 0;
+        rc = RegEnumValueW(section.get(), index, &name[0], &name_length, nullptr, &type,
+                           reinterpret_cast<BYTE*>(&data[0]), &data_size);
+        if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+        if (rc != ERROR_SUCCESS) return rc;
+        if (type != REG_SZ) continue;
+        std::wstring text(data.c_str(), wcsnlen(data.c_str(), data_size / sizeof(wchar_t)));
+        settings->emplace_back(std::wstring(name.c_str(), name_length), std::move(text));
+    }
+}
+
+}  // namespace ambrelle

@@ -1,0 +1,33 @@
+// Where SettingsStore keeps its values: the current user's registry, under
+//   HKCU\Software\VB and VBA Program Settings\<application>\Settings
+// with one REG_SZ value per key, named after the key.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ambrelle {
+
+// The one section every application's keys are kept in.
+constexpr wchar_t kSettingsSection[] = L"Settings";
+
+// "Software\VB and VBA Program Settings\<app>\Settings", relative to HKEY_CURRENT_USER.
+std::wstring SettingsSectionKey(const std::wstring& app);
+
+// ERROR_SUCCESS with the text, ERROR_FILE_NOT_FOUND when the application or
+// the key has no value, or another Win32 error (a value that is not text).
+LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text);
+LONG WriteSettingText(const std::wstring& app, const std::wstring& key, const std::wstring& text);
+
+// Removes one key (ERROR_FILE_NOT_FOUND when there was none).
+LONG DeleteSettingKey(const std::wstring& app, const std::wstring& key);
+// Removes the application's section, and the application's own key once it is empty.
+LONG DeleteSettingSection(const std::wstring& app);
+
+// Every text value of the application's section, in registry order.
+LONG ReadAllSettingTexts(const std::wstring& app, std::vector<std::pair<std::wstring, std::wstring>>* settings);
+
+}  // namespace ambrelle

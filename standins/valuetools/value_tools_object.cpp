@@ -1,0 +1,129 @@
+#include "value_tools_object.h"
+
+#include "com_error.h"
+#include "type_info.h"
+#include "unique_variant.h"
+
+namespace ambrelle {
+namespace {
+
+constexpr wchar_t kSource[] = L"ValueTools";
+
+// Follows VT_BYREF|VT_VARIANT to the variant that holds the value.
+const VARIANT* Unwrapped(const VARIANT* value) {
+    while (V_VT(value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
+    return value;
+}
+
+bool HoldsObject(const VARIANT* value, IDispatch** object) {
+    if (V_VT(value) == VT_DISPATCH) {
+        *object = V_DISPATCH(value);
+        return true;
+    }
+    if (V_VT(value) == (VT_BYREF | VT_DISPATCH)) {
+        *object = V_DISPATCHREF(value) ? *V_DISPATCHREF(value) : nullptr;
+        return true;
+    }
+    return false;
+}
+
+// The default value (DISPID_VALUE) of an object, such as a record-set field's Value.
+HRESULT DefaultValueOf(IDispatch* object, VARIANT* value) {
+    DISPPARAMS no_args = {nullptr, nullptr, 0, 0};
+    EXCEPINFO excep = {};
+    HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &no_args, value,
+                                &excep, nullptr);
+    if (hr == DISP_E_EXCEPTION) return RaiseFromExcepInfo(excep, IID_IValueTools);
+    if (FAILED(hr)) return RaiseComError(hr, IID_IValueTools, kSource, L"The object has no default value.");
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ValueToolsObject::Create(REFIID riid, void** object) {
+    return CreateAndQuery(new (std::nothrow) ValueToolsObject(), riid, object);
+}
+
+STDMETHODIMP ValueToolsObject::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IValueTools) {
+        *object = static_cast<IValueTools*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ValueToolsObject::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) ValueToolsObject::Release() {
+    ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+HRESULT ValueToolsObject::EnsureTypeInfo() {
+    if (type_info_) return S_OK;
+    return LoadModuleTypeInfo(ThisModule(), IID_IValueTools, &type_info_);
+}
+
+STDMETHODIMP ValueToolsObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP ValueToolsObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return type_info_.CopyTo(info);
+}
+
+STDMETHODIMP ValueToolsObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
+}
+
+STDMETHODIMP ValueToolsObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                      VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<IValueTools*>(this), member, flags, params, result,
+                                 excep, arg_err);
+}
+
+STDMETHODIMP ValueToolsObject::ValueOrDefault(VARIANT* value, VARIANT* default_value, VARIANT* result) {
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    if (!value || !default_value) return E_POINTER;
+    const VARIANT* given = Unwrapped(value);
+    UniqueVariant found;
+    IDispatch* object = nullptr;
+    HRESULT hr;
+    if (HoldsObject(given, &object)) {
+        // Nothing has no value: it counts as Empty.
+        hr = object ? DefaultValueOf(object, found.ptr()) : S_OK;
+    } else {
+        hr = VariantCopyInd(found.ptr(), const_cast<VARIANT*>(given));
+    }
+    if (FAILED(hr)) return hr;
+    const VARTYPE vt = V_VT(Unwrapped(found.ptr()));
+    if (vt == VT_NULL || vt == VT_EMPTY) return VariantCopyInd(result, default_value);
+    return VariantCopyInd(result, found.ptr());
+}
+
+STDMETHODIMP ValueToolsObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_IValueTools ? S_OK : S_FALSE;
+}
+
+}  // namespace ambrelle
