@@ -1,0 +1,164 @@
+#include "steering_object.h"
+
+#include <string>
+
+#include "com_error.h"
+#include "dispatch_support.h"
+#include "shared_state.h"
+#include "type_info.h"
+
+namespace ambrelle {
+namespace {
+
+constexpr wchar_t kSource[] = L"Venlock.ShareProps.Steering";
+
+std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
+
+HRESULT RaiseSteeringError(HRESULT hr, const wchar_t* description) {
+    return RaiseComError(hr, IID_ISharePropsSteering, kSource, description);
+}
+
+}  // namespace
+
+HRESULT SteeringObject::Create(REFIID riid, void** object) {
+    return CreateAndQuery(new (std::nothrow) SteeringObject(), riid, object);
+}
+
+STDMETHODIMP SteeringObject::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ISharePropsSteering) {
+        *object = static_cast<ISharePropsSteering*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SteeringObject::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) SteeringObject::Release() {
+    ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+HRESULT SteeringObject::EnsureTypeInfo() {
+    if (type_info_) return S_OK;
+    return LoadModuleTypeInfo(ThisModule(), IID_ISharePropsSteering, &type_info_);
+}
+
+STDMETHODIMP SteeringObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return type_info_.CopyTo(info);
+}
+
+STDMETHODIMP SteeringObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
+}
+
+STDMETHODIMP SteeringObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<ISharePropsSteering*>(this), member, flags, params,
+                                 result, excep, arg_err);
+}
+
+STDMETHODIMP SteeringObject::Reset() {
+    SharedState::Instance().Reset();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::AnswerWith(VARIANT value) {
+    HRESULT hr = SharedState::Instance().AnswerWith(value);
+    if (hr == DISP_E_TYPEMISMATCH)
+        return RaiseSteeringError(E_INVALIDARG, L"AnswerWith takes a value; use AnswerWithObject for an object.");
+    return hr;
+}
+
+STDMETHODIMP SteeringObject::AnswerWithObject(BSTR default_value) {
+    SharedState::Instance().AnswerWithObject(TextOf(default_value));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::FailWith(LONG number, BSTR source, BSTR description, LONG from_call) {
+    const HRESULT error = ErrorNumberAsHresult(number);
+    if (error == S_OK)
+        return RaiseSteeringError(E_INVALIDARG, L"The error number must be a failing HRESULT or 1 to 65535.");
+    if (from_call < 1) return RaiseSteeringError(E_INVALIDARG, L"Calls are counted from 1.");
+    SharedState::Instance().FailWith(error, TextOf(source), TextOf(description), from_call);
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::AnswerFromStore() {
+    SharedState::Instance().AnswerFromStore();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_CallCount(BSTR name, LONG* count) {
+    if (!count) return E_POINTER;
+    *count = SharedState::Instance().CallCount(TextOf(name));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_TotalCalls(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = SharedState::Instance().TotalCalls();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastProcessId(LONG* process_id) {
+    if (!process_id) return E_POINTER;
+    *process_id = SharedState::Instance().LastCall().process_id;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastName(BSTR* name) {
+    if (!name) return E_POINTER;
+    const std::wstring last = SharedState::Instance().LastCall().name;
+    *name = SysAllocStringLen(last.c_str(), static_cast<UINT>(last.size()));
+    return *name ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
+    if (!vartype) return E_POINTER;
+    *vartype = 0;
+    if (position < 1 || position > 2) return RaiseSteeringError(DISP_E_BADINDEX, L"GetProperty has arguments 1 and 2.");
+    *vartype = SharedState::Instance().LastCall().arg_types[position - 1];
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastArgCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = SharedState::Instance().LastCall().arg_count;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_PublishedValue(LONG process_id, BSTR name, VARIANT* value) {
+    if (!value) return E_POINTER;
+    return SharedState::Instance().Published(process_id, TextOf(name), value);
+}
+
+STDMETHODIMP SteeringObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_ISharePropsSteering ? S_OK : S_FALSE;
+}
+
+}  // namespace ambrelle
