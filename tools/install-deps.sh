@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++-mingw-w64-i686 mingw-w64-tools libwine-dev googletest
     wine wine32:i386 xvfb x11-utils xdotool imagemagick
-    fonts-wine fonts-wqy-microhei locales
+    fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev
 )
 
 as_root() {

@@ -1,0 +1,111 @@
+#include "bill_generator.h"
+
+#include <cwchar>
+
+namespace ambrelle {
+namespace {
+
+double PowerOfTen(int exponent) {
+    double value = 1;
+    for (int i = 0; i < exponent; ++i) value *= 10;
+    return value;
+}
+
+bool EveryNth(int every, LONG i) { return every > 0 && (i + 1) % every == 0; }
+
+void SetLong(VARIANT* value, LONG number) {
+    V_VT(value) = VT_I4;
+    V_I4(value) = number;
+}
+
+void SetDouble(VARIANT* value, double number) {
+    V_VT(value) = VT_R8;
+    V_R8(value) = number;
+}
+
+void SetDate(VARIANT* value, DATE date) {
+    V_VT(value) = VT_DATE;
+    V_DATE(value) = date;
+}
+
+void SetNull(VARIANT* value) { V_VT(value) = VT_NULL; }
+
+}  // namespace
+
+HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows) {
+    rows->clear();
+    if (count <= 0) return S_OK;
+    if (rule.items.empty() || rule.decimals.empty() || rule.validaters.empty() || rule.organisations.empty() ||
+        rule.delivery_days.empty())
+        return E_INVALIDARG;
+    rows->reserve(count);
+    const size_t organisations = rule.organisations.size();
+    for (LONG i = 0; i < count; ++i) {
+        BillRow row = EmptyRow(BillLayout::kConfirmation);
+        const GeneratedItem& item = rule.items[i % rule.items.size()];
+        const int decimals = rule.decimals[i % rule.decimals.size()];
+        const double scale = PowerOfTen(decimals);
+        const long long raw = (static_cast<long long>(i) * 7919 + 104729) % 250000 + 1;
+        wchar_t number[16];
+        std::swprintf(number, 16, L"%05ld", static_cast<long>(i + 1));
+
+        HRESULT hr = S_OK;
+        SetLong(row[kConfirmationId].ptr(), bill_id);
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.number_prefix + number, row[kConfirmationNumber].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(item.name, row[kConfirmationName].ptr());
+        if (SUCCEEDED(hr) && !EveryNth(rule.null_model_every, i))
+            hr = TextVariant(item.model, row[kConfirmationModel].ptr());
+        else
+            SetNull(row[kConfirmationModel].ptr());
+        if (SUCCEEDED(hr) && item.has_aux)
+            hr = TextVariant(item.aux, row[kConfirmationAuxPropName].ptr());
+        else
+            SetNull(row[kConfirmationAuxPropName].ptr());
+        SetDouble(row[kConfirmationReqQty].ptr(), static_cast<double>(raw) / scale);
+        if (EveryNth(rule.null_validate_qty_every, i))
+            SetNull(row[kConfirmationValidateQty].ptr());
+        else if (i % 5 == 3)
+            SetDouble(row[kConfirmationValidateQty].ptr(), static_cast<double>(raw - raw % 97) / scale);
+        else
+            SetDouble(row[kConfirmationValidateQty].ptr(), static_cast<double>(raw) / scale);
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.validaters[i % rule.validaters.size()], row[kConfirmationValidater].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[i % organisations], row[kConfirmationBeValBrName].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[(i + 1) % organisations], row[kConfirmationBrName].ptr());
+        if (FAILED(hr)) return hr;
+        const long long offset = static_cast<long long>(i) * rule.seconds_between;
+        const DATE val_date = DateAfter(rule.first_val_date, offset);
+        SetDate(row[kConfirmationValDate].ptr(), val_date);
+        if (EveryNth(rule.null_delivery_date_every, i)) {
+            SetNull(row[kConfirmationDeliveryDate].ptr());
+        } else {
+            const long long day = (rule.first_val_date.seconds + offset) / 86400;
+            SetDate(row[kConfirmationDeliveryDate].ptr(),
+                    rule.first_val_date.day + static_cast<double>(day + rule.delivery_days[i % rule.delivery_days.size()]));
+        }
+        SetLong(row[kConfirmationQtyDecimal].ptr(), decimals);
+        rows->push_back(std::move(row));
+    }
+    return S_OK;
+}
+
+HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows) {
+    rows->clear();
+    if (count <= 0) return S_OK;
+    if (rule.reasons.empty() || rule.organisations.empty()) return E_INVALIDARG;
+    rows->reserve(count);
+    const size_t organisations = rule.organisations.size();
+    for (LONG i = 0; i < count; ++i) {
+        BillRow row = EmptyRow(BillLayout::kRejection);
+        SetLong(row[kRejectionId].ptr(), bill_id);
+        SetDate(row[kRejectionValDate].ptr(),
+                DateAfter(rule.first_val_date, static_cast<long long>(i) * rule.seconds_between));
+        HRESULT hr = TextVariant(rule.reasons[i % rule.reasons.size()], row[kRejectionRejectDesc].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[i % organisations], row[kRejectionBeBrName].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[(i + 1) % organisations], row[kRejectionBrName].ptr());
+        if (FAILED(hr)) return hr;
+        rows->push_back(std::move(row));
+    }
+    return S_OK;
+}
+
+}  // namespace ambrelle

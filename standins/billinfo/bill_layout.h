@@ -1,0 +1,50 @@
+// The two shapes of record set the service returns: confirmations (query
+// kinds 0, 2 and any kind but 1) and rejections (kind 1).
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <vector>
+
+#include "ado.h"
+#include "unique_variant.h"
+
+namespace ambrelle {
+
+enum class BillLayout { kConfirmation, kRejection };
+
+struct FieldSpec {
+    const wchar_t* name;
+    DataTypeEnum type;
+    LONG defined_size;
+    LONG attributes;
+};
+
+// Fields of the confirmation layout, in record-set order.
+enum ConfirmationField {
+    kConfirmationId, kConfirmationNumber, kConfirmationName, kConfirmationModel, kConfirmationAuxPropName,
+    kConfirmationReqQty, kConfirmationValidateQty, kConfirmationValidater, kConfirmationBeValBrName,
+    kConfirmationBrName, kConfirmationValDate, kConfirmationDeliveryDate, kConfirmationQtyDecimal,
+    kConfirmationFieldCount
+};
+
+// Fields of the rejection layout, in record-set order.
+enum RejectionField {
+    kRejectionId, kRejectionValDate, kRejectionRejectDesc, kRejectionBeBrName, kRejectionBrName,
+    kRejectionFieldCount
+};
+
+BillLayout LayoutForKind(LONG kind);
+const std::vector<FieldSpec>& FieldsOf(BillLayout layout);
+
+// One record: a value per field of its layout, in field order.
+using BillRow = std::vector<UniqueVariant>;
+
+// A row of the layout's width with every value Empty.
+BillRow EmptyRow(BillLayout layout);
+
+// A copy of the row's values (text and numbers; rows hold no objects).
+HRESULT CopyRow(const BillRow& from, BillRow* to);
+
+}  // namespace ambrelle

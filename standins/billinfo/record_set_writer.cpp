@@ -1,0 +1,96 @@
+#include "record_set_writer.h"
+
+#include "unique_bstr.h"
+#include "unique_variant.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+namespace {
+
+VARIANT MissingArgument() {
+    VARIANT missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    return missing;
+}
+
+HRESULT AppendFields(ADOFields* fields, BillLayout layout) {
+    for (const FieldSpec& spec : FieldsOf(layout)) {
+        UniqueBstr name(spec.name);
+        if (!name.allocated()) return E_OUTOFMEMORY;
+        HRESULT hr = fields->Append(name.get(), spec.type, spec.defined_size,
+                                    static_cast<FieldAttributeEnum>(spec.attributes), MissingArgument());
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+HRESULT WriteRow(ADOFields* fields, BillLayout layout, const BillRow& row) {
+    const std::vector<FieldSpec>& specs = FieldsOf(layout);
+    for (size_t i = 0; i < specs.size() && i < row.size(); ++i) {
+        // Empty stands for a value the row does not set.
+        if (row[i].vt() == VT_EMPTY) continue;
+        UniqueVariant index;
+        V_VT(index.ptr()) = VT_BSTR;
+        V_BSTR(index.ptr()) = SysAllocString(specs[i].name);
+        if (!V_BSTR(index.ptr())) return E_OUTOFMEMORY;
+        ComPtr<ADOField> field;
+        HRESULT hr = fields->get_Item(index.get(), &field);
+        if (FAILED(hr)) return hr;
+        hr = field->put_Value(row[i].get());
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT CreateRecordset(ComPtr<_ADORecordset>* recordset) {
+    recordset->Reset();
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(kRecordsetProgId, &clsid);
+    if (FAILED(hr)) return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(_ADORecordset),
+                            reinterpret_cast<void**>(recordset->ReleaseAndGetAddressOf()));
+}
+
+HRESULT IsFillable(_ADORecordset* recordset, bool* fillable) {
+    *fillable = false;
+    LONG state = adStateOpen;
+    HRESULT hr = recordset->get_State(&state);
+    if (FAILED(hr)) return hr;
+    if (state != adStateClosed) return S_OK;
+    ComPtr<ADOFields> fields;
+    hr = recordset->get_Fields(&fields);
+    if (FAILED(hr)) return hr;
+    long count = -1;
+    hr = fields->get_Count(&count);
+    if (FAILED(hr)) return hr;
+    *fillable = count == 0;
+    return S_OK;
+}
+
+HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const std::vector<BillRow>& rows) {
+    ComPtr<ADOFields> fields;
+    HRESULT hr = recordset->get_Fields(&fields);
+    if (FAILED(hr)) return hr;
+    hr = AppendFields(fields.Get(), layout);
+    if (FAILED(hr)) return hr;
+    hr = recordset->put_CursorLocation(adUseClient);
+    if (FAILED(hr)) return hr;
+    hr = recordset->Open(MissingArgument(), MissingArgument(), adOpenStatic, adLockBatchOptimistic, adCmdUnspecified);
+    if (FAILED(hr)) return hr;
+    for (const BillRow& row : rows) {
+        hr = recordset->AddNew(MissingArgument(), MissingArgument());
+        if (FAILED(hr)) return hr;
+        hr = WriteRow(fields.Get(), layout, row);
+        if (FAILED(hr)) return hr;
+    }
+    if (rows.empty()) return S_OK;
+    // Moving commits the last new record and leaves the set on its first.
+    return recordset->MoveFirst();
+}
+
+}  // namespace ambrelle

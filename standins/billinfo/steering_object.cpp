@@ -1,0 +1,265 @@
+#include "steering_object.h"
+
+#include <string>
+#include <vector>
+
+#include "bill_info_state.h"
+#include "com_error.h"
+#include "dispatch_support.h"
+#include "sample_bills.h"
+#include "type_info.h"
+
+namespace ambrelle {
+namespace {
+
+constexpr wchar_t kSource[] = L"Quistral.IBillInfo.Steering";
+constexpr LONG kMostGeneratedRows = 1000000;
+
+std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
+
+HRESULT RaiseSteeringError(HRESULT hr, const wchar_t* description) {
+    return RaiseComError(hr, IID_IBillInfoSteering, kSource, description);
+}
+
+// A row of the layout from the values a test gave, in field order after FID
+// (which the first value fills for rejections, and the queried bill id for
+// confirmations: it stays Empty here and is filled when served).
+HRESULT RowFromValues(BillLayout layout, const VARIANT* const* values, size_t count, BillRow* row) {
+    *row = EmptyRow(layout);
+    const size_t first = layout == BillLayout::kRejection ? 0 : 1;
+    if (first + count != row->size()) return E_INVALIDARG;
+    for (size_t i = 0; i < count; ++i) {
+        VARIANT* slot = (*row)[first + i].ptr();
+        HRESULT hr = VariantCopyInd(slot, const_cast<VARIANT*>(values[i]));
+        if (FAILED(hr)) return hr;
+        const VARTYPE vt = V_VT(slot);
+        if (vt == VT_DISPATCH || vt == VT_UNKNOWN || (vt & VT_ARRAY) || vt == VT_ERROR)
+            return RaiseSteeringError(E_INVALIDARG, L"Record values are plain values: text, numbers, dates or Null.");
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT SteeringObject::Create(REFIID riid, void** object) {
+    return CreateAndQuery(new (std::nothrow) SteeringObject(), riid, object);
+}
+
+STDMETHODIMP SteeringObject::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IBillInfoSteering) {
+        *object = static_cast<IBillInfoSteering*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SteeringObject::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) SteeringObject::Release() {
+    ULONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return refs;
+}
+
+HRESULT SteeringObject::EnsureTypeInfo() {
+    if (type_info_) return S_OK;
+    return LoadModuleTypeInfo(ThisModule(), IID_IBillInfoSteering, &type_info_);
+}
+
+STDMETHODIMP SteeringObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return type_info_.CopyTo(info);
+}
+
+STDMETHODIMP SteeringObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
+}
+
+STDMETHODIMP SteeringObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<IBillInfoSteering*>(this), member, flags, params,
+                                 result, excep, arg_err);
+}
+
+STDMETHODIMP SteeringObject::Reset() {
+    BillInfoState::Instance().Reset();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::ReturnResult(VARIANT result) {
+    HRESULT hr = BillInfoState::Instance().ReturnResult(result);
+    if (hr == DISP_E_TYPEMISMATCH)
+        return RaiseSteeringError(E_INVALIDARG, L"QueryValidate returns a value, not an object.");
+    return hr;
+}
+
+STDMETHODIMP SteeringObject::FailWith(LONG number, BSTR source, BSTR description) {
+    const HRESULT error = ErrorNumberAsHresult(number);
+    if (error == S_OK)
+        return RaiseSteeringError(E_INVALIDARG, L"The error number must be a failing HRESULT or 1 to 65535.");
+    BillInfoState::Instance().FailWith(error, TextOf(source), TextOf(description));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_Delivery(BillInfoDelivery* delivery) {
+    if (!delivery) return E_POINTER;
+    *delivery = static_cast<BillInfoDelivery>(BillInfoState::Instance().GetDelivery());
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::put_Delivery(BillInfoDelivery delivery) {
+    if (delivery < biAuto || delivery > biLeaveUntouched)
+        return RaiseSteeringError(E_INVALIDARG, L"Delivery goes from 0 (biAuto) to 5 (biLeaveUntouched).");
+    BillInfoState::Instance().SetDelivery(static_cast<Delivery>(delivery));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::WriteBackBillId(LONG bill_id) {
+    BillInfoState::Instance().WriteBackBillId(bill_id);
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::WriteBackQueryKind(LONG kind) {
+    BillInfoState::Instance().WriteBackQueryKind(kind);
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::ServeSampleData() {
+    BillInfoState::Instance().ServeSampleData();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::ServeEmptySet() {
+    BillInfoState::Instance().ServeEmptySet();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::ServeGeneratedRows(LONG count) {
+    if (count < 0 || count > kMostGeneratedRows)
+        return RaiseSteeringError(E_INVALIDARG, L"The count of generated records goes from 0 to 1000000.");
+    BillInfoState::Instance().ServeGeneratedRows(count);
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::AddRejectionRow(VARIANT fid, VARIANT val_date, VARIANT reject_desc, VARIANT be_br_name,
+                                             VARIANT br_name) {
+    const VARIANT* values[] = {&fid, &val_date, &reject_desc, &be_br_name, &br_name};
+    BillRow row;
+    HRESULT hr = RowFromValues(BillLayout::kRejection, values, ARRAYSIZE(values), &row);
+    if (FAILED(hr)) return hr;
+    BillInfoState::Instance().AddCustomRow(BillLayout::kRejection, std::move(row));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::AddConfirmationRow(VARIANT number, VARIANT name, VARIANT model, VARIANT aux_prop_name,
+                                                VARIANT req_qty, VARIANT validate_qty, VARIANT validater,
+                                                VARIANT be_val_br_name, VARIANT br_name, VARIANT val_date,
+                                                VARIANT delivery_date, VARIANT qty_decimal) {
+    const VARIANT* values[] = {&number,    &name,           &model,   &aux_prop_name, &req_qty,       &validate_qty,
+                               &validater, &be_val_br_name, &br_name, &val_date,      &delivery_date, &qty_decimal};
+    BillRow row;
+    HRESULT hr = RowFromValues(BillLayout::kConfirmation, values, ARRAYSIZE(values), &row);
+    if (FAILED(hr)) return hr;
+    BillInfoState::Instance().AddCustomRow(BillLayout::kConfirmation, std::move(row));
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_CallCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = BillInfoState::Instance().CallCount();
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastPropsString(BSTR* props) {
+    if (!props) return E_POINTER;
+    const std::wstring last = BillInfoState::Instance().LastCall().props;
+    *props = SysAllocStringLen(last.c_str(), static_cast<UINT>(last.size()));
+    return *props ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
+    if (!vartype) return E_POINTER;
+    *vartype = 0;
+    if (position < 1 || position > 4)
+        return RaiseSteeringError(DISP_E_BADINDEX, L"QueryValidate has arguments 1 to 4.");
+    *vartype = BillInfoState::Instance().LastCall().arg_types[position - 1];
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastBillId(LONG* bill_id) {
+    if (!bill_id) return E_POINTER;
+    *bill_id = BillInfoState::Instance().LastCall().bill_id;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastQueryKind(LONG* kind) {
+    if (!kind) return E_POINTER;
+    *kind = BillInfoState::Instance().LastCall().kind;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastArgCount(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = BillInfoState::Instance().LastCall().arg_count;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_LastDelivery(BillInfoDelivered* delivered) {
+    if (!delivered) return E_POINTER;
+    *delivered = static_cast<BillInfoDelivered>(BillInfoState::Instance().LastDelivery());
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::get_SampleBillIds(LONG kind, VARIANT* ids) {
+    if (!ids) return E_POINTER;
+    VariantInit(ids);
+    const SampleBills* bills = nullptr;
+    std::wstring error;
+    HRESULT hr = SampleBills::Instance(&bills, &error);
+    if (FAILED(hr)) return RaiseSteeringError(hr, error.c_str());
+    const std::vector<LONG> found = bills->BillIds(kind);
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(found.size()));
+    if (!array) return E_OUTOFMEMORY;
+    for (LONG i = 0; i < static_cast<LONG>(found.size()); ++i) {
+        VARIANT id;
+        VariantInit(&id);
+        V_VT(&id) = VT_I4;
+        V_I4(&id) = found[i];
+        hr = SafeArrayPutElement(array, &i, &id);
+        if (FAILED(hr)) {
+            SafeArrayDestroy(array);
+            return hr;
+        }
+    }
+    V_VT(ids) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(ids) = array;
+    return S_OK;
+}
+
+STDMETHODIMP SteeringObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_IBillInfoSteering ? S_OK : S_FALSE;
+}
+
+}  // namespace ambrelle
