@@ -233,13 +233,18 @@ HRESULT Recordset::DeleteField(const VARIANT& index) {
 
 HRESULT Recordset::FindField(const VARIANT& index, ErrorSource source, FieldDefinition** field) {
     *field = nullptr;
-    UniqueVariant direct;
-    if (FAILED(VariantCopyInd(direct.ptr(), const_cast<VARIANT*>(&index))))
-        return RaiseAdoError(AdoError::kItemNotFound, source);
+    // A reference (a late-bound client's variable) is read through; no copy otherwise.
+    const VARIANT* direct = &index;
+    UniqueVariant copy;
+    if (V_VT(direct) & VT_BYREF) {
+        if (FAILED(VariantCopyInd(copy.ptr(), const_cast<VARIANT*>(&index))))
+            return RaiseAdoError(AdoError::kItemNotFound, source);
+        direct = &copy.get();
+    }
     size_t ordinal = 0;
-    switch (direct.vt()) {
+    switch (V_VT(direct)) {
     case VT_BSTR: {
-        BSTR name = V_BSTR(&direct.get());
+        BSTR name = V_BSTR(direct);
         if (!names_.Find(name ? name : L"", SysStringLen(name), &ordinal))
             return RaiseAdoError(AdoError::kItemNotFound, source);
         break;
@@ -260,7 +265,8 @@ HRESULT Recordset::FindField(const VARIANT& index, ErrorSource source, FieldDefi
     case VT_DECIMAL: {
         // A numeric index is an ordinal from 0; a fraction counts as its whole number.
         UniqueVariant number;
-        if (FAILED(VariantChangeType(number.ptr(), direct.ptr(), 0, VT_I4)) || V_I4(&number.get()) < 0 ||
+        if (FAILED(VariantChangeType(number.ptr(), const_cast<VARIANT*>(direct), 0, VT_I4)) ||
+            V_I4(&number.get()) < 0 ||
             static_cast<size_t>(V_I4(&number.get())) >= fields_.size())
             return RaiseAdoError(AdoError::kItemNotFound, source);
         ordinal = static_cast<size_t>(V_I4(&number.get()));
@@ -315,8 +321,9 @@ HRESULT Recordset::WriteValue(FieldDefinition& field, ErrorSource source, const 
     if (!open_) return RaiseAdoError(AdoError::kObjectClosed, source);
     if (!HasCurrentRecord()) return RaiseAdoError(AdoError::kNoCurrentRecord, source);
     if (!Updatable()) return RaiseAdoError(AdoError::kFeatureNotAvailable, source);
-    UniqueVariant converted;
-    HRESULT hr = ConvertForField(field, value, converted.ptr());
+    UniqueVariant storage;
+    const VARIANT* converted = nullptr;
+    HRESULT hr = ConvertForField(field, value, &storage, &converted);
     if (hr == kMultipleStepErrors) return RaiseMultipleStepError(source);
     if (FAILED(hr)) return RaiseFailure(hr, source, L"Out of memory while converting a field value.");
     // The first change of a committed row starts an edit that CancelUpdate can undo.
@@ -325,7 +332,7 @@ HRESULT Recordset::WriteValue(FieldDefinition& field, ErrorSource source, const 
         if (FAILED(hr)) return RaiseFailure(hr, source, L"Out of memory while starting an edit.");
     }
     try {
-        field.values.Write(static_cast<size_t>(current_), converted.get());
+        field.values.Write(static_cast<size_t>(current_), *converted);
     } catch (const std::bad_alloc&) {
         return RaiseFailure(E_OUTOFMEMORY, source, L"Out of memory while storing a field value.");
     }
@@ -337,6 +344,12 @@ void Recordset::DetachFields() {
         if (field->live_object) field->live_object->Detach();
         field->live_object = nullptr;
     }
+}
+
+size_t Recordset::reserved_bytes() const {
+    size_t bytes = 0;
+    for (const auto& field : fields_) bytes += field->values.reserved_bytes();
+    return bytes;
 }
 
 // Rows and navigation

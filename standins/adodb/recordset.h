@@ -143,6 +143,8 @@ public:
     HRESULT ReadValue(const FieldDefinition& field, ErrorSource source, VARIANT* value);
     HRESULT WriteValue(FieldDefinition& field, ErrorSource source, const VARIANT& value);
     HRESULT TypeInfoOf(REFIID riid, ITypeInfo** info);
+    // Bytes reserved for the values of every field (for the benchmark).
+    size_t reserved_bytes() const;
 
 private:
     Recordset();

@@ -4,6 +4,8 @@
 #include "ado_errors.h"
 #include "unique_variant.h"
 
+#include <utility>
+
 namespace ado_standin {
 
 VARTYPE StoredTypeOf(LONG data_type) {
@@ -106,43 +108,62 @@ HRESULT FitDecimal(const FieldDefinition& field, VARIANT* value) {
 
 }  // namespace
 
-HRESULT ConvertForField(const FieldDefinition& field, const VARIANT& value, VARIANT* out) {
-    VariantInit(out);
+HRESULT ConvertForField(const FieldDefinition& field, const VARIANT& value, ambrelle::UniqueVariant* storage,
+                        const VARIANT** result) {
+    *result = nullptr;
+    const VARTYPE target = field.values.vt();
+    // A reference (a late-bound client's variable) is read through.
+    const VARIANT* source = &value;
     ambrelle::UniqueVariant direct;
-    HRESULT hr = VariantCopyInd(direct.ptr(), const_cast<VARIANT*>(&value));
-    if (hr == E_OUTOFMEMORY) return hr;
-    if (FAILED(hr)) return kMultipleStepErrors;
-    const VARTYPE source = direct.vt();
+    if (V_VT(source) & VT_BYREF) {
+        HRESULT hr = VariantCopyInd(direct.ptr(), const_cast<VARIANT*>(&value));
+        if (hr == E_OUTOFMEMORY) return hr;
+        if (FAILED(hr)) return kMultipleStepErrors;
+        source = &direct.get();
+    }
 
-    if (source == VT_NULL) {
+    const VARTYPE type = V_VT(source);
+    if (type == VT_NULL) {
         // Only a field appended as nullable takes Null; ADO reports the others
         // through the field's status as a failed multiple-step operation.
         if (!AllowsNull(field)) return kMultipleStepErrors;
-        V_VT(out) = VT_NULL;
+        V_VT(storage->put()) = VT_NULL;
+        *result = &storage->get();
         return S_OK;
     }
     // Empty becomes 0 in a number and "" in a text, but a date field refuses it
     // (as the platform does for Empty written to a date column).
-    if (source == VT_EMPTY && field.values.vt() == VT_DATE) return kMultipleStepErrors;
+    if (type == VT_EMPTY && target == VT_DATE) return kMultipleStepErrors;
 
-    // A Boolean written to a text reads "True"/"False", as Visual Basic's CStr gives.
-    const USHORT flags = source == VT_BOOL && field.values.vt() == VT_BSTR ? VARIANT_ALPHABOOL : 0;
-    hr = VariantChangeTypeEx(out, direct.ptr(), LOCALE_USER_DEFAULT, flags, field.values.vt());
-    if (hr == E_OUTOFMEMORY) return hr;
-    if (FAILED(hr)) {
-        VariantInit(out);
+    const VARIANT* converted = source;
+    if (type != target) {
+        // A Boolean written to a text reads "True"/"False", as Visual Basic's CStr gives.
+        const USHORT flags = type == VT_BOOL && target == VT_BSTR ? VARIANT_ALPHABOOL : 0;
+        HRESULT hr = VariantChangeTypeEx(storage->put(), const_cast<VARIANT*>(source), LOCALE_USER_DEFAULT, flags,
+                                         target);
+        if (hr == E_OUTOFMEMORY) return hr;
+        if (FAILED(hr)) {
+            storage->reset();
+            return kMultipleStepErrors;
+        }
+        converted = &storage->get();
+    } else if (source == &direct.get()) {
+        *storage = std::move(direct);
+        converted = &storage->get();
+    }
+    if (target == VT_BSTR && IsLengthLimitedText(field.type) && field.defined_size > 0 &&
+        SysStringLen(V_BSTR(converted)) > static_cast<UINT>(field.defined_size))
         return kMultipleStepErrors;
+    if (target == VT_DECIMAL && field.precision > 0) {
+        if (converted != &storage->get()) {
+            HRESULT hr = VariantCopy(storage->put(), const_cast<VARIANT*>(converted));
+            if (FAILED(hr)) return hr;
+        }
+        HRESULT hr = FitDecimal(field, storage->ptr());
+        if (FAILED(hr)) return hr;
+        converted = &storage->get();
     }
-    if (V_VT(out) == VT_BSTR && IsLengthLimitedText(field.type) && field.defined_size > 0 &&
-        SysStringLen(V_BSTR(out)) > static_cast<UINT>(field.defined_size)) {
-        VariantClear(out);
-        return kMultipleStepErrors;
-    }
-    if (V_VT(out) == VT_DECIMAL) {
-        hr = FitDecimal(field, out);
-        if (FAILED(hr)) VariantInit(out);
-        return hr;
-    }
+    *result = converted;
     return S_OK;
 }
 

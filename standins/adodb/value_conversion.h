@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include "field_definition.h"
+#include "unique_variant.h"
 
 namespace ado_standin {
 
@@ -19,9 +20,12 @@ bool IsLengthLimitedText(LONG data_type);
 // Whether Null may be stored (adFldIsNullable or adFldMayBeNull).
 bool AllowsNull(const FieldDefinition& field);
 
-// Converts a client's value into what the field stores, into an uninitialised
-// VARIANT. Returns S_OK, E_OUTOFMEMORY, or kMultipleStepErrors when the field
-// cannot take the value (no error object is set here).
-HRESULT ConvertForField(const FieldDefinition& field, const VARIANT& value, VARIANT* out);
+// Converts a client's value into what the field stores. On S_OK *result points
+// either at value itself (already of the stored type) or at storage, which
+// holds the converted value. Returns S_OK, E_OUTOFMEMORY, or
+// kMultipleStepErrors when the field cannot take the value (no error object
+// is set here).
+HRESULT ConvertForField(const FieldDefinition& field, const VARIANT& value, ambrelle::UniqueVariant* storage,
+                        const VARIANT** result);
 
 }  // namespace ado_standin
