@@ -4,6 +4,7 @@
 
 #include "ado_errors.h"
 #include "com_error.h"
+#include "field_enumerator.h"
 #include "recordset.h"
 #include "type_info.h"
 
@@ -124,8 +125,26 @@ STDMETHODIMP FieldsCollection::Refresh() {
 }
 
 STDMETHODIMP FieldsCollection::_NewEnum(IUnknown** enumerator) {
-    if (enumerator) *enumerator = nullptr;
-    return RaiseNotImplemented(kSource, L"_NewEnum");
+    if (!enumerator) return E_POINTER;
+    *enumerator = nullptr;
+    std::vector<Microsoft::WRL::ComPtr<IDispatch>> fields;
+    try {
+        fields.reserve(owner_->field_count());
+        for (size_t i = 0; i < owner_->field_count(); ++i) {
+            ADOField* field = nullptr;
+            HRESULT hr = owner_->FieldObjectFor(&owner_->field_at(i), &field);
+            if (FAILED(hr)) return hr;
+            Microsoft::WRL::ComPtr<IDispatch> dispatch(field);
+            field->Release();  // dispatch holds its own reference now
+            fields.push_back(std::move(dispatch));
+        }
+    } catch (const std::bad_alloc&) {
+        return RaiseFailure(E_OUTOFMEMORY, kSource, L"Out of memory while enumerating the fields.");
+    }
+    FieldEnumerator* created = FieldEnumerator::Create(std::move(fields));
+    if (!created) return RaiseFailure(E_OUTOFMEMORY, kSource, L"Out of memory while enumerating the fields.");
+    *enumerator = created;
+    return S_OK;
 }
 
 STDMETHODIMP FieldsCollection::Update() { return RaiseNotImplemented(kSource, L"Update"); }

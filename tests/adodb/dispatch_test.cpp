@@ -214,3 +214,42 @@ TEST_F(Dispatch, FailuresArriveAsExceptionsWithADOsNumberSourceAndText) {
     ExpectException(Call(rs.Get(), IdOf(rs.Get(), L"Open"), DISPATCH_METHOD, {}), AdoError(3705), L"ADODB.Recordset",
                     kOpenText);
 }
+
+TEST_F(Dispatch, ForEachOverFieldsGivesEveryFieldObjectInOrder) {
+    ComPtr<_ADORecordset> set = OpenSet({{L"A", adInteger, 0, -1}, {L"B", adVarChar, 5, -1}, {L"C", adDate, 0, -1}});
+    ComPtr<ADOFields> fields;
+    ASSERT_EQ(S_OK, set->get_Fields(&fields));
+    ambrelle::UniqueVariant enum_value;
+    ASSERT_EQ(S_OK, Call(fields.Get(), DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, enum_value.ptr()));
+    ASSERT_EQ(VT_UNKNOWN, enum_value.vt());
+    ComPtr<IEnumVARIANT> items;
+    ASSERT_EQ(S_OK, V_UNKNOWN(&enum_value.get())->QueryInterface(IID_PPV_ARGS(&items)));
+    VARIANT got[4];
+    ULONG fetched = 99;
+    ASSERT_EQ(S_OK, items->Next(2, got, &fetched));
+    EXPECT_EQ(2u, fetched);
+    ComPtr<IEnumVARIANT> copy;
+    ASSERT_EQ(S_OK, items->Clone(&copy));
+    EXPECT_EQ(S_FALSE, items->Next(2, got + 2, &fetched));
+    EXPECT_EQ(1u, fetched);
+    const wchar_t* names[] = {L"A", L"B", L"C"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(VT_DISPATCH, V_VT(&got[i]));
+        ComPtr<ADOField> field, by_item;
+        ASSERT_EQ(S_OK, V_DISPATCH(&got[i])->QueryInterface(IID_Field, reinterpret_cast<void**>(field.GetAddressOf())));
+        ASSERT_EQ(S_OK, fields->get_Item(Long(i), &by_item));
+        EXPECT_EQ(by_item.Get(), field.Get());
+        ambrelle::UniqueBstr name;
+        ASSERT_EQ(S_OK, field->get_Name(name.put()));
+        EXPECT_STREQ(names[i], name.get());
+        VariantClear(&got[i]);
+    }
+    ASSERT_EQ(S_OK, copy->Next(1, got, nullptr));
+    ambrelle::UniqueVariant third = ambrelle::UniqueVariant::adopt(&got[0]);
+    ASSERT_EQ(VT_DISPATCH, third.vt());
+    EXPECT_EQ(S_FALSE, copy->Skip(5));
+    ASSERT_EQ(S_OK, copy->Reset());
+    ASSERT_EQ(S_OK, copy->Skip(3));
+    EXPECT_EQ(S_FALSE, copy->Next(1, got, &fetched));
+    EXPECT_EQ(0u, fetched);
+}

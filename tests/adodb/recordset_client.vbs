@@ -53,6 +53,13 @@ rs.Fields.Append "fid", adInteger
 ExpectError "Append of a duplicate name", 3367, "ADODB.Fields", "Object is already in collection. Cannot append."
 count = -1 : count = rs.Fields.Count : Ok "Fields.Count"
 Check count = 3, "three fields, got " & count
+Dim f, names
+names = ""
+For Each f In rs.Fields
+    names = names & f.Name & "/" & f.Type & ";"
+Next
+Ok "For Each over Fields"
+Check names = "FID/3;FName/202;FValDate/7;", "fields in order, got " & names
 
 rs.Open
 Ok "Open"
