@@ -60,8 +60,8 @@ HRESULT MakeSettingsArray(const std::vector<std::pair<std::wstring, std::wstring
             V_VT(cell.ptr()) = VT_BSTR;
             V_BSTR(cell.ptr()) = SysAllocStringLen(texts[column]->c_str(), static_cast<UINT>(texts[column]->size()));
             HRESULT hr = V_BSTR(cell.ptr()) ? S_OK : E_OUTOFMEMORY;
-            // The first index of SafeArrayPutElement is the rightmost dimension.
-            LONG indices[2] = {column, static_cast<LONG>(row)};
+            // Indices in the order of the bounds given to SafeArrayCreate: row, then column.
+            LONG indices[2] = {static_cast<LONG>(row), column};
             if (SUCCEEDED(hr)) hr = SafeArrayPutElement(array, indices, cell.ptr());
             if (FAILED(hr)) {
                 SafeArrayDestroy(array);
