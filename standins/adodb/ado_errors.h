@@ -22,7 +22,11 @@ enum class AdoError : LONG {
     kInvalidConnection = 3709,
 };
 
-// The object an error is reported from: it names the error's source.
+// The object an error is reported from: it names the error's source. Errors
+// of a Field object's members come from "ADODB.Field", of Fields.Item and
+// Append from "ADODB.Fields"; Collect and rs("name") report a missing field
+// from "ADODB.Recordset", as ADO does, and a value the field refuses from the
+// member that wrote it.
 enum class ErrorSource { kRecordset, kFields, kField };
 
 // DB_E_ERRORSOCCURRED: a value the field cannot take.

@@ -519,6 +519,8 @@ STDMETHODIMP Recordset::AddNew(VARIANT field_list, VARIANT values) {
         while (appended > 0) fields_[--appended]->values.RemoveLastRow();
         return RaiseFailure(E_OUTOFMEMORY, kSource, L"Out of memory while adding a record.");
     }
+    // The new row goes at the end; its fields read Empty until set, and a
+    // field never set stays Empty once the row is committed.
     position_before_add_ = current_;
     current_ = row_count();
     ++row_count_;

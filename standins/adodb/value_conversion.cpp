@@ -56,6 +56,11 @@ VARTYPE StoredTypeOf(LONG data_type) {
     }
 }
 
+// DefinedSize counts UTF-16 code units, so a Chinese character counts as one.
+// The platform's cursor engine keeps adChar/adVarChar text in the ANSI code
+// page; this record set keeps every text as Unicode, which gives the same
+// result for text the code page can hold. Fixed-length adChar/adWChar values
+// are kept as written, not padded with blanks.
 bool IsLengthLimitedText(LONG data_type) {
     switch (data_type) {
     case adChar:
