@@ -7,7 +7,14 @@ BillInfoState& BillInfoState::Instance() {
     return state;
 }
 
-BillInfoState::BillInfoState() { ResetLocked(); }
+// The steering and the records live as long as the process: once they exist,
+// the DLL stays loaded even when COM finds no object of it alive.
+BillInfoState::BillInfoState() {
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCWSTR>(&BillInfoState::Instance), &pinned);
+    ResetLocked();
+}
 
 void BillInfoState::ResetLocked() {
     result_.reset();

@@ -18,6 +18,14 @@ SharedState& SharedState::Instance() {
     return state;
 }
 
+// Published properties live as long as the process: once the state exists,
+// the DLL stays loaded even when COM finds no object of it alive.
+SharedState::SharedState() {
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCWSTR>(&SharedState::Instance), &pinned);
+}
+
 SharedState::Property* SharedState::Find(LONG process_id, const std::wstring& name) {
     for (Property& property : properties_) {
         if (property.process_id == process_id && SameName(property.name, name)) return &property;

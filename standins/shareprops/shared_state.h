@@ -75,7 +75,7 @@ private:
         LONG count;
     };
 
-    SharedState() = default;
+    SharedState();
     Property* Find(LONG process_id, const std::wstring& name);
 
     ProcessLock lock_;

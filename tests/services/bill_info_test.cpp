@@ -707,4 +707,22 @@ TEST_F(BillInfoTest, ObjectsAreFreedByTheirLastRelease) {
     EXPECT_EQ(0u, original->Release()) << "the replaced record set was released by the service";
 }
 
+TEST_F(BillInfoTest, SteeringOutlivesEveryObjectOfTheDll) {
+    ASSERT_EQ(S_OK, steering_->ServeEmptySet());
+    // With no object of the DLL alive, COM may unload it: the steering must stay.
+    service_.Reset();
+    steering_.Reset();
+    CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_NE(nullptr, GetModuleHandleW(L"BillInfo.dll"));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo", &clsid));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
+    ComPtr<_ADORecordset> records = QueryRecords(100231, 0);
+    ASSERT_TRUE(records);
+    EXPECT_EQ(0, RecordCount(records.Get())) << "still serving the empty set";
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo.Steering", &clsid));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IBillInfoSteering),
+                                     reinterpret_cast<void**>(steering_.GetAddressOf())));
+}
+
 }  // namespace

@@ -302,4 +302,20 @@ TEST_F(SharePropsTest, PublishedValuesAreSharedByEveryObjectOfTheProcess) {
     EXPECT_EQ(0u, first->Release()) << "the first object is freed by its last release";
 }
 
+TEST_F(SharePropsTest, PublishedValuesOutliveEveryObjectOfTheDll) {
+    ASSERT_EQ(S_OK, Set(pid_, L"PropsString", Text(L"kept").get()));
+    // With no object of the DLL alive, COM may unload it: the published value must stay.
+    service_.Reset();
+    steering_.Reset();
+    CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_NE(nullptr, GetModuleHandleW(L"ShareProps.dll"));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps", &clsid));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
+    EXPECT_EQ(L"kept", TextOf(Get(pid_, L"PropsString").value.get()));
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps.Steering", &clsid));
+    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ISharePropsSteering),
+                                     reinterpret_cast<void**>(steering_.GetAddressOf())));
+}
+
 }  // namespace
