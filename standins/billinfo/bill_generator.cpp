@@ -30,6 +30,12 @@ void SetDate(VARIANT* value, DATE date) {
 
 void SetNull(VARIANT* value) { V_VT(value) = VT_NULL; }
 
+HRESULT TextOrNull(bool null, const std::wstring& text, VARIANT* value) {
+    if (!null) return TextVariant(text, value);
+    SetNull(value);
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows) {
@@ -49,18 +55,17 @@ HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG c
         wchar_t number[16];
         std::swprintf(number, 16, L"%05ld", static_cast<long>(i + 1));
 
-        HRESULT hr = S_OK;
         SetLong(row[kConfirmationId].ptr(), bill_id);
-        if (SUCCEEDED(hr)) hr = TextVariant(rule.number_prefix + number, row[kConfirmationNumber].ptr());
+        HRESULT hr = TextVariant(rule.number_prefix + number, row[kConfirmationNumber].ptr());
         if (SUCCEEDED(hr)) hr = TextVariant(item.name, row[kConfirmationName].ptr());
-        if (SUCCEEDED(hr) && !EveryNth(rule.null_model_every, i))
-            hr = TextVariant(item.model, row[kConfirmationModel].ptr());
-        else
-            SetNull(row[kConfirmationModel].ptr());
-        if (SUCCEEDED(hr) && item.has_aux)
-            hr = TextVariant(item.aux, row[kConfirmationAuxPropName].ptr());
-        else
-            SetNull(row[kConfirmationAuxPropName].ptr());
+        if (SUCCEEDED(hr))
+            hr = TextOrNull(EveryNth(rule.null_model_every, i), item.model, row[kConfirmationModel].ptr());
+        if (SUCCEEDED(hr)) hr = TextOrNull(!item.has_aux, item.aux, row[kConfirmationAuxPropName].ptr());
+        const std::wstring& validater = rule.validaters[i % rule.validaters.size()];
+        if (SUCCEEDED(hr)) hr = TextVariant(validater, row[kConfirmationValidater].ptr());
+        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[i % organisations], row[kConfirmationBeValBrName].ptr());
+        if (SUCCEEDED(hr))
+            hr = TextVariant(rule.organisations[(i + 1) % organisations], row[kConfirmationBrName].ptr());
         SetDouble(row[kConfirmationReqQty].ptr(), static_cast<double>(raw) / scale);
         if (EveryNth(rule.null_validate_qty_every, i))
             SetNull(row[kConfirmationValidateQty].ptr());
@@ -68,9 +73,6 @@ HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG c
             SetDouble(row[kConfirmationValidateQty].ptr(), static_cast<double>(raw - raw % 97) / scale);
         else
             SetDouble(row[kConfirmationValidateQty].ptr(), static_cast<double>(raw) / scale);
-        if (SUCCEEDED(hr)) hr = TextVariant(rule.validaters[i % rule.validaters.size()], row[kConfirmationValidater].ptr());
-        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[i % organisations], row[kConfirmationBeValBrName].ptr());
-        if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[(i + 1) % organisations], row[kConfirmationBrName].ptr());
         if (FAILED(hr)) return hr;
         const long long offset = static_cast<long long>(i) * rule.seconds_between;
         const DATE val_date = DateAfter(rule.first_val_date, offset);
@@ -79,8 +81,9 @@ HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG c
             SetNull(row[kConfirmationDeliveryDate].ptr());
         } else {
             const long long day = (rule.first_val_date.seconds + offset) / 86400;
-            SetDate(row[kConfirmationDeliveryDate].ptr(),
-                    rule.first_val_date.day + static_cast<double>(day + rule.delivery_days[i % rule.delivery_days.size()]));
+            const int delivery_days = rule.delivery_days[i % rule.delivery_days.size()];
+            const DATE delivery = rule.first_val_date.day + static_cast<double>(day + delivery_days);
+            SetDate(row[kConfirmationDeliveryDate].ptr(), delivery);
         }
         SetLong(row[kConfirmationQtyDecimal].ptr(), decimals);
         rows->push_back(std::move(row));

@@ -16,7 +16,7 @@ namespace ambrelle {
 
 // What QueryValidate does with its record-set argument (steering property Delivery).
 enum class Delivery : LONG {
-    kAuto = 0,            // fill the passed record set when it is closed and has no fields, else put a new one in its place
+    kAuto = 0,            // fill the record set passed when it is closed without fields, else put a new one there
     kFillPassed = 1,      // always fill the passed object (the record set's own error when it cannot be filled)
     kReplace = 2,         // always put a new record set in its place
     kNotRecordset = 3,    // put an object that is not a record set in its place

@@ -1,6 +1,5 @@
 #include "sample_values.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace ambrelle {

@@ -672,7 +672,8 @@ TEST_F(BillInfoTest, SteeringRefusesValuesItCannotUse) {
     EXPECT_EQ(E_INVALIDARG, steering_->ServeGeneratedRows(-1));
     EXPECT_EQ(E_INVALIDARG, steering_->FailWith(0, nullptr, nullptr));
     UniqueVariant empty;
-    EXPECT_EQ(E_INVALIDARG, steering_->AddRejectionRow(object.get(), empty.get(), empty.get(), empty.get(), empty.get()));
+    EXPECT_EQ(E_INVALIDARG,
+              steering_->AddRejectionRow(object.get(), empty.get(), empty.get(), empty.get(), empty.get()));
     ErrorObject error = TakeErrorObject();
     EXPECT_EQ(L"Quistral.IBillInfo.Steering", error.source);
     EXPECT_FALSE(error.description.empty());
