@@ -1,0 +1,103 @@
+// Cell texts of the grid: quantity patterns per decimal count, number and date
+// formats, trimming. The user's regional settings group with "," and use ".".
+#include <gtest/gtest.h>
+
+#include "cell_format.h"
+#include "unique_variant.h"
+
+using namespace ambrelle;
+
+namespace {
+
+std::wstring Quantity(const wchar_t* text, const wchar_t* decimals) {
+    std::wstring cell = L"<not written>";
+    EXPECT_EQ(S_OK, FormatQuantityText(text, QuantityPattern(decimals), &cell));
+    return cell;
+}
+
+std::wstring Date(const VARIANT& value) {
+    std::wstring cell = L"<not written>";
+    EXPECT_EQ(S_OK, FormatDate(value, &cell));
+    return cell;
+}
+
+VARIANT DateValue(double days) {
+    VARIANT v;
+    V_VT(&v) = VT_DATE;
+    V_DATE(&v) = days;
+    return v;
+}
+
+}  // namespace
+
+TEST(CellFormat, QuantityPatternFollowsTheDecimalCount) {
+    EXPECT_EQ(L"##,#0", QuantityPattern(L""));
+    EXPECT_EQ(L"##,#0", QuantityPattern(L"0"));
+    EXPECT_EQ(L"##,#0.0", QuantityPattern(L"1"));
+    EXPECT_EQ(L"##,#0.00", QuantityPattern(L"2"));
+    EXPECT_EQ(L"##,#0.0000", QuantityPattern(L"4"));
+    // Not a whole number from 0 up: no decimals.
+    EXPECT_EQ(L"##,#0", QuantityPattern(L"-2"));
+    EXPECT_EQ(L"##,#0", QuantityPattern(L"abc"));
+}
+
+TEST(CellFormat, QuantitiesWithTheirDecimalPlaces) {
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* decimals;
+        const wchar_t* cell;
+    } cases[] = {
+        {L"1234.25", L"", L"1,234"},
+        {L"1234.25", L"0", L"1,234"},
+        {L"1234.25", L"2", L"1,234.25"},
+        {L"1234.25", L"3", L"1,234.250"},
+        {L"0", L"0", L"0"},
+        {L"0", L"2", L"0.00"},
+        {L"1234567", L"0", L"1,234,567"},
+        {L"-1234.5", L"1", L"-1,234.5"},
+        {L"-12.5", L"0", L"-13"},
+        {L"36.1234", L"4", L"36.1234"},
+        {L"860.5", L"2", L"860.50"},
+        {L"", L"2", L""},
+        {L"n/a", L"2", L"n/a"},
+        {L"12 kg", L"0", L"12 kg"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.cell, Quantity(c.text, c.decimals)) << std::string(c.text, c.text + wcslen(c.text));
+}
+
+TEST(CellFormat, DatesAsYearMonthDay) {
+    EXPECT_EQ(L"2024-03-05", Date(DateValue(45356.0)));
+    EXPECT_EQ(L"2024-03-05", Date(DateValue(45356.4035)));  // 09:41 dropped
+    EXPECT_EQ(L"1899-12-30", Date(DateValue(0)));
+    VARIANT null;
+    V_VT(&null) = VT_NULL;
+    EXPECT_EQ(L"", Date(null));
+    VARIANT empty;
+    V_VT(&empty) = VT_EMPTY;
+    EXPECT_EQ(L"", Date(empty));
+}
+
+TEST(CellFormat, TotalsAlwaysCarryFourDecimals) {
+    struct Case {
+        double total;
+        const wchar_t* cell;
+    } cases[] = {{1234.5, L"1,234.5000"}, {1000, L"1,000.0000"}, {0, L"0.0000"}, {-12.5, L"-12.5000"},
+                 {5893.7484, L"5,893.7484"}, {1234567.125, L"1,234,567.1250"}};
+    for (const Case& c : cases) {
+        std::wstring cell = L"<not written>";
+        EXPECT_EQ(S_OK, FormatTotal(c.total, &cell));
+        EXPECT_EQ(c.cell, cell) << c.total;
+    }
+}
+
+TEST(CellFormat, TrimAndSequence) {
+    EXPECT_EQ(L"变频器", TrimBlanks(L"  变频器 "));
+    EXPECT_EQ(L"a  b", TrimBlanks(L" a  b "));
+    EXPECT_EQ(L"", TrimBlanks(L"   "));
+    EXPECT_EQ(L"\tx", TrimBlanks(L"\tx "));
+    EXPECT_EQ(L" 1", NumberWithSignPlace(1));
+    EXPECT_EQ(L" 10", NumberWithSignPlace(10));
+    EXPECT_EQ(L" 0", NumberWithSignPlace(0));
+    EXPECT_EQ(L"-1", NumberWithSignPlace(-1));
+}

@@ -1,0 +1,35 @@
+// Cell texts of the grid: quantities with the record's decimal places, dates
+// as year-month-day, totals with four decimals, through the platform's custom
+// number and date formats in the user's regional settings.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+namespace ambrelle {
+
+// Without blanks (spaces) at either end; inner blanks stay.
+std::wstring TrimBlanks(const std::wstring& text);
+
+// A whole number as Str writes it: a leading blank in place of the sign of a
+// number that is not negative (" 1", "-1").
+std::wstring NumberWithSignPlace(LONG number);
+
+// The pattern of a quantity with `decimals` places: "##,#0" for an empty text
+// or "0", "##,#0." and that many "0" otherwise. A text that is not a whole
+// number from 0 up counts as 0 places.
+std::wstring QuantityPattern(const std::wstring& decimals);
+
+// A quantity's text formatted with the pattern: the empty text stays empty, a
+// text that is not a number is shown unchanged.
+HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell);
+
+// "yyyy-mm-dd" of a date value; Null (and Empty) give the empty text.
+HRESULT FormatDate(const VARIANT& value, std::wstring* cell);
+
+// A total with the pattern "##,##0.0000".
+HRESULT FormatTotal(double total, std::wstring* cell);
+
+}  // namespace ambrelle
