@@ -1,5 +1,5 @@
 // Reading the arguments of a late-bound call and reporting its failure, for
-// the service object whose IDispatch is written by hand.
+// the stand-in services whose IDispatch is written by hand.
 #pragma once
 
 #include <windows.h>
