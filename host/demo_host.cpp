@@ -29,7 +29,7 @@ constexpr wchar_t kSessionString[] =
     L"Provider=SQLOLEDB.1;Data Source=ERP01;Initial Catalog=AIS20091215;UserName=demo;SessionID=7F3A21";
 
 struct Options {
-    LONG fid = 1001;
+    LONG fid = 100231;
     LONG query_class = 0;
     int close_after_seconds = 0;
 };

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # The main job: the demo host shows the approval history of sample bills.
 # Installs what is missing, builds, starts the Wine session and runs the host
-# for each query kind. With a display (DISPLAY set) the windows open there and
-# stay until closed; without one they open on a private Xvfb display, a
-# screenshot of each is written to build/demo/, and the host closes them.
+# for each query kind: internal order confirmations and rejections of bill
+# 100231, and the delivery notice confirmations of bill 500119 (3600 records).
+# With a display (DISPLAY set) the windows open there and stay until closed;
+# without one they open on a private Xvfb display, a screenshot of each is
+# written to build/demo/, and the host closes them.
 #
-# Usage: run-demo.sh [FID]
+# Usage: run-demo.sh
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 build=$root/build
-fid=${1:-1001}
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh" "$build"
 
@@ -23,7 +24,8 @@ trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
 demo="$build/host/AmbrelleDemo.exe"
 mkdir -p "$build/demo"
 
-for kind in 0 1 2; do
+for query in "100231 0" "100231 1" "500119 2"; do
+    read -r fid kind <<<"$query"
     if [ -n "$interactive" ]; then
         "$root/tools/wine-run.sh" "$build" "$demo" "$fid" "$kind"
         continue
