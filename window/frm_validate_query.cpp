@@ -8,7 +8,9 @@
 #include "com_error.h"
 #include "control_site.h"
 #include "grid_event_sink.h"
+#include "outside_objects.h"
 #include "recordset_access.h"
+#include "screen_units.h"
 #include "server_module.h"
 #include "tessary.h"
 #include "unique_variant.h"
@@ -57,23 +59,6 @@ std::vector<FrmValidateQuery*>& AllInstances() {
     static std::vector<FrmValidateQuery*> instances;
     return instances;
 }
-
-struct ScreenDpi {
-    int x = 96;
-    int y = 96;
-    ScreenDpi() {
-        if (HDC screen = GetDC(nullptr)) {
-            x = GetDeviceCaps(screen, LOGPIXELSX);
-            y = GetDeviceCaps(screen, LOGPIXELSY);
-            ReleaseDC(nullptr, screen);
-        }
-    }
-    int ToPixelsX(int twips) const { return MulDiv(twips, x, 1440); }
-    int ToPixelsY(int twips) const { return MulDiv(twips, y, 1440); }
-    RECT ToPixels(const RECT& twips) const {
-        return {ToPixelsX(twips.left), ToPixelsY(twips.top), ToPixelsX(twips.right), ToPixelsY(twips.bottom)};
-    }
-};
 
 HINSTANCE ResourceModule() { return ThisModule() ? ThisModule() : GetModuleHandleW(nullptr); }
 
@@ -153,6 +138,7 @@ void FrmValidateQuery::ReleaseAllInstances() {
     }
     AllInstances().clear();
     LeaveCriticalSection(InstancesLock());
+    AbandonOutsideObjects();
     // A class registered by a DLL outlives it unless it is unregistered.
     UnregisterClassW(kWindowClass, ResourceModule());
 }
@@ -193,7 +179,11 @@ HRESULT FrmValidateQuery::Load() {
 
     HRESULT hr = CreateControls();
     if (FAILED(hr)) return hr;
-    return Form_Load();
+    hr = Form_Load();
+    if (FAILED(hr)) return hr;
+    // The window has its size: lay the controls out for it.
+    Form_Resize();
+    return S_OK;
 }
 
 HRESULT FrmValidateQuery::CreateControls() {
@@ -228,8 +218,16 @@ HRESULT FrmValidateQuery::CreateControls() {
 
 HRESULT FrmValidateQuery::Form_Load() {
     if (const wchar_t* caption = CaptionOfKind(QueryClass)) SetWindowTextW(hwnd_, caption);
+    HRESULT hr = LoadWindowSettings();
+    if (FAILED(hr)) return hr;
+    hr = GetTitleInfo(QueryClass);
+    if (FAILED(hr)) return hr;
     // The header row only, until the records are loaded.
-    return LdgValidateQuery.PutRowCount(1);
+    hr = LdgValidateQuery.PutRowCount(1);
+    if (FAILED(hr)) return hr;
+    LoadColumnWidths();
+    loadLdg();
+    return S_OK;
 }
 
 void FrmValidateQuery::RunModalLoop() {
@@ -261,7 +259,15 @@ void FrmValidateQuery::RunModalLoop() {
 
 void FrmValidateQuery::cmdOK_Click() { Unload(); }
 
-void FrmValidateQuery::Form_Unload() {}
+void FrmValidateQuery::Form_Unload() {
+    // The close is never cancelled; column widths are saved only after the
+    // window's geometry was.
+    if (FAILED(SaveWindowSettings())) {
+        SetErrorInfo(0, nullptr);
+        return;
+    }
+    SaveColumnWidths();
+}
 
 void FrmValidateQuery::Unload() {
     Form_Unload();
@@ -312,6 +318,9 @@ LRESULT FrmValidateQuery::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
         }
         // IDOK and IDCANCEL (Enter and Esc) are bound to no button.
         return 0;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
     case WM_SETFOCUS:
         if (grid_site_) grid_site_->Focus();
         return 0;
@@ -321,10 +330,14 @@ LRESULT FrmValidateQuery::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
 }
 
 HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
-    (void)color;
     if (row == 1) return GetTitleText(text);
-    HRESULT hr = PositionOnRecord(row);
+    HRESULT hr = GetRowText(row, text, color);
     if (FAILED(hr)) return hr;
+    // The totals row reads whichever record is current; with no current
+    // record (no records at all) there is nothing to mark.
+    bool has_record = false;
+    hr = HasCurrentRecord(&has_record);
+    if (FAILED(hr) || !has_record) return hr;
     // Continuation lines (a record whose FID is the number 0) are marked.
     UniqueVariant fid;
     hr = GetFieldValue(QueryRs.Get(), L"FID", fid.put());
@@ -337,33 +350,6 @@ HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
             return LdgValidateQuery.MarkRow(row - 1);
     }
     return S_OK;
-}
-
-HRESULT FrmValidateQuery::GetTitleText(BSTR* text) {
-    std::wstring header(*text ? *text : L"", SysStringLen(*text));
-    for (const TitleInfo& title : Titles) header += title.Title + L"|";
-    BSTR built = SysAllocStringLen(header.data(), static_cast<UINT>(header.size()));
-    if (!built) return E_OUTOFMEMORY;
-    SysFreeString(*text);
-    *text = built;
-    return S_OK;
-}
-
-HRESULT FrmValidateQuery::PositionOnRecord(LONG row) {
-    if (!QueryRs) return RaiseObjectNotSet();
-    VARIANT first;
-    V_VT(&first) = VT_I4;
-    V_I4(&first) = adBookmarkFirst;
-    HRESULT hr = QueryRs->Move(row - 2, first);
-    if (FAILED(hr)) return hr;
-    VARIANT_BOOL at_end = VARIANT_FALSE;
-    hr = QueryRs->get_EOF(&at_end);
-    if (FAILED(hr)) return hr;
-    if (at_end) return QueryRs->MoveLast();
-    VARIANT_BOOL at_start = VARIANT_FALSE;
-    hr = QueryRs->get_BOF(&at_start);
-    if (FAILED(hr)) return hr;
-    return at_start ? QueryRs->MoveFirst() : S_OK;
 }
 
 }  // namespace ambrelle

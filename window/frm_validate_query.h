@@ -49,6 +49,14 @@ public:
     // Answers the grid's row-text request for one row (1 is the header row).
     HRESULT OnRowTextRequest(LONG row, BSTR* text, LONG* color);
 
+    // Builds the column layout of query kind `kind` into Titles and sets the
+    // grid's column count (12 for kinds 0 and 2, 5 for kind 1). Another kind
+    // keeps the layout of an earlier load, and fails when there is none.
+    HRESULT GetTitleInfo(LONG kind);
+    // Adds up FReqQty and FValidateQty over all records into SumReqQty and
+    // SumValidateQty (kind 1 keeps its totals untouched); *result is Empty.
+    HRESULT sumdata(VARIANT* result);
+
 private:
     FrmValidateQuery() = default;
     ~FrmValidateQuery();
@@ -67,8 +75,18 @@ private:
     HRESULT Form_Load();
     void Form_Unload();
     void cmdOK_Click();
+    void Form_Resize();
+    void loadLdg();
     HRESULT GetTitleText(BSTR* text);
+    HRESULT GetRowText(LONG row, BSTR* text, LONG* color);
+    HRESULT GetDataRowText(LONG row, std::wstring* text);
+    HRESULT GetTotalsRowText(std::wstring* text, LONG* color);
     HRESULT PositionOnRecord(LONG row);
+    HRESULT HasCurrentRecord(bool* has_record);
+    HRESULT LoadWindowSettings();
+    HRESULT SaveWindowSettings();
+    void LoadColumnWidths();
+    void SaveColumnWidths();
 
     // Members, in the order the window declares them.
     std::vector<TitleInfo> Titles;

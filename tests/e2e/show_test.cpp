@@ -102,10 +102,13 @@ void CheckDesign(HWND window) {
         const int dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
         const int dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
+        // With nothing stored the window takes the default geometry: 6390 wide, 8925 high, outer size.
+        RECT outer;
+        GetWindowRect(window, &outer);
+        EXPECT_EQ(MulDiv(6390, dpi_x, 1440), outer.right - outer.left);
+        EXPECT_EQ(MulDiv(8925, dpi_y, 1440), outer.bottom - outer.top);
         RECT client;
         GetClientRect(window, &client);
-        EXPECT_EQ(MulDiv(8805, dpi_x, 1440), client.right);
-        EXPECT_EQ(MulDiv(5985, dpi_y, 1440), client.bottom);
 
         for (auto [kind, size] : {std::pair<WPARAM, int>{ICON_BIG, GetSystemMetrics(SM_CXICON)},
                                   std::pair<WPARAM, int>{ICON_SMALL, GetSystemMetrics(SM_CXSMICON)}}) {
@@ -127,9 +130,10 @@ void CheckDesign(HWND window) {
         RECT grid_rect;
         GetWindowRect(grid, &grid_rect);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&grid_rect), 2);
-        EXPECT_EQ(MulDiv(120, dpi_x, 1440), grid_rect.left);
-        EXPECT_EQ(MulDiv(120, dpi_y, 1440), grid_rect.top);
-        EXPECT_EQ(MulDiv(120 + 8655, dpi_x, 1440), grid_rect.right);
+        // The resize layout has fitted the grid to the client area.
+        EXPECT_EQ(MulDiv(45, dpi_x, 1440), grid_rect.left);
+        EXPECT_EQ(MulDiv(15, dpi_y, 1440), grid_rect.top);
+        EXPECT_EQ(client.right - MulDiv(45, dpi_x, 1440), grid_rect.right);
 
         wchar_t text[32];
         GetWindowTextW(button, text, 32);
@@ -165,6 +169,8 @@ BOOL CALLBACK CountResultWindows(HWND window, LPARAM count) {
 }  // namespace
 
 TEST_F(ShowEndToEnd, WindowHasItsDesign) {
+    // No stored geometry: the window opens with the default one.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Ambrelle");
     ModalDriver driver;
     bool checked = false;
     driver.Then([&](HWND window) {

@@ -7,11 +7,13 @@ using ambrelle::ErrorNumberOf;
 using ambrelle::LoadErrorMessage;
 
 TEST(LoadErrorMessage, FourLinesWithoutABreakAtTheEnd) {
-    EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：3265\r\n错误来源：ADODB.Recordset[loadLdg sub]\r\n错误描述：Item cannot be found.",
+    EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：3265\r\n"
+              L"错误来源：ADODB.Recordset[loadLdg sub]\r\n错误描述：Item cannot be found.",
               LoadErrorMessage(3265, L"ADODB.Recordset", L"Item cannot be found."));
     EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：-5\r\n错误来源：[loadLdg sub]\r\n错误描述：",
               LoadErrorMessage(-5, L"", L""));
-    EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：-2147217887\r\n错误来源：x[loadLdg sub]\r\n错误描述：y",
+    EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：-2147217887\r\n"
+              L"错误来源：x[loadLdg sub]\r\n错误描述：y",
               LoadErrorMessage(-2147217887, L"x", L"y"));
 }
 

@@ -1,0 +1,193 @@
+// The window's content end to end: column layouts, the row count and totals
+// that the grid load sets, its warning box, and the row texts the grid shows.
+#include "window_fixture.h"
+
+#include "tessary.h"
+
+using namespace ambrelle_test;
+
+namespace {
+
+const Cells kConfirmationTitles = {L"序号",     L"商品代码", L"商品名称",   L"规格型号",
+                                   L"辅助属性", L"确认前数量", L"确认数量", L"确认人",
+                                   L"被确认机构", L"确认机构", L"确认日期", L"确认交货日期"};
+const Cells kRejectionTitles = {L"序号", L"拒绝日期", L"拒绝原因", L"被拒绝机构", L"拒绝机构"};
+constexpr LONG kTotalsColor = 0xE0EFFE;
+
+struct GridState {
+    std::vector<Cells> rows;
+    LONG row_count = -2;
+    LONG column_count = -2;
+    std::vector<LONG> colors;
+};
+
+// Reads what the grid shows and keeps, then closes the window with OK.
+void RecordGrid(ModalDriver* driver, GridState* state) {
+    driver->Then([state](HWND window) {
+        state->rows = GridCells(window);
+        state->row_count = GridRowCount(window);
+        state->column_count = GridColumnCount(window);
+        for (LONG row = 1; row <= static_cast<LONG>(state->rows.size()); ++row)
+            state->colors.push_back(GridRowBackColor(window, row));
+        return true;
+    });
+    driver->ClickOk();
+}
+
+class WindowContent : public WindowTest {
+protected:
+    GridState ShowAndRecord(LONG fid, LONG kind) {
+        GridState state;
+        ModalDriver driver;
+        RecordGrid(&driver, &state);
+        EXPECT_EQ(S_OK, Show(fid, kind, &driver));
+        EXPECT_EQ(0u, Boxes().size()) << "no warning";
+        return state;
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowContent, EachKindHasItsColumnsAndALaterLoadLeavesNoTraceOfTheEarlierOne) {
+    struct Case {
+        LONG kind;
+        const Cells* titles;
+    } cases[] = {{1, &kRejectionTitles}, {0, &kConfirmationTitles}, {1, &kRejectionTitles}, {2, &kConfirmationTitles}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"ServeEmptySet"));
+        GridState state = ShowAndRecord(1001, c.kind);
+        EXPECT_EQ(static_cast<LONG>(c.titles->size()), state.column_count);
+        ASSERT_FALSE(state.rows.empty());
+        EXPECT_EQ(*c.titles, state.rows[0]);
+    }
+}
+
+TEST_F(WindowContent, SampleConfirmationBillWithPerRecordDecimalsDatesAndTotals) {
+    const LONG bill = FirstSampleBill(0);
+    ASSERT_EQ(100231, bill) << "the first internal order of the sample data";
+    GridState state = ShowAndRecord(bill, 0);
+    EXPECT_EQ(8, state.row_count) << "header, 6 records, totals";
+    const std::vector<Cells> expected = {
+        kConfirmationTitles,
+        {L" 1", L"01.03.0117", L"不锈钢六角螺栓", L"M8×30 A2-70", L"国标", L"1,200", L"1,200", L"王建国",
+         L"苏州工业园区仓储部", L"华东销售分公司", L"2024-03-05", L"2024-03-12"},
+        {L" 2", L"02.11.0042", L"铜芯电力电缆", L"YJV-3×95+1×50", L"", L"860.50", L"800.25", L"王建国",
+         L"苏州工业园区仓储部", L"华东销售分公司", L"2024-03-05", L"2024-03-15"},
+        {L" 3", L"05.02.0310", L"工业润滑油", L"L-HM46 18L/桶", L"含税", L"36.1234", L"", L"李秀英",
+         L"上海浦东配送中心", L"华东销售分公司", L"2024-03-06", L""},
+        {L" 4", L"07.01.0008", L"变频器", L"", L"进口", L"4.5", L"4.5", L"李秀英", L"上海浦东配送中心",
+         L"华东销售分公司", L"2024-03-06", L"2024-03-20"},
+        {L" 5", L"03.06.2205", L"深沟球轴承", L"6205-2RS", L"一等品", L"2,500.375", L"2,400.000", L"张伟",
+         L"南京江宁制造中心", L"华东销售分公司", L"2024-03-07", L"2024-03-14"},
+        {L" 6", L"09.12.0001", L"A4复印纸", L"70g 500张/包", L"", L"1,234", L"1,000", L"张伟",
+         L"南京江宁制造中心", L"华东销售分公司", L"2024-03-07", L"2024-03-08"},
+        {L"", L"合计", L"", L"", L"", L"5,835.7484", L"5,404.7500", L"", L"", L"", L"", L""},
+    };
+    ASSERT_EQ(expected.size(), state.rows.size());
+    for (size_t row = 0; row < expected.size(); ++row) EXPECT_EQ(expected[row], state.rows[row]) << "row " << row + 1;
+    ASSERT_EQ(8u, state.colors.size());
+    EXPECT_EQ(kTotalsColor, state.colors[7]) << "the totals row";
+    for (size_t row = 0; row < 7; ++row) EXPECT_NE(kTotalsColor, state.colors[row]) << "row " << row + 1;
+}
+
+TEST_F(WindowContent, QuantitiesNullsTextsAndDatesOfSteeredRows) {
+    // quantity before, confirmed, decimals → cells 6 and 7
+    AddQuantities(Double(1234.25), Double(1000), Long(0));
+    AddQuantities(Double(1234.25), Double(0), Long(2));
+    AddQuantities(Double(1234.25), Null(), Long(3));
+    AddQuantities(Null(), Double(-1234.5), Long(1));
+    AddQuantities(Double(0), Double(0), Null());
+    AddConfirmationRow(Text(L"  A-1 "), Text(L" 名 称 "), Null(), Text(L""), Double(0.125), Double(2.5), Text(L"x"),
+                       Text(L"y"), Text(L"z"), Double(45356.99), Null(), Long(2));
+    GridState state = ShowAndRecord(1001, 2);
+    EXPECT_EQ(8, state.row_count);
+    ASSERT_EQ(8u, state.rows.size());
+    const std::pair<const wchar_t*, const wchar_t*> quantities[] = {
+        {L"1,234", L"1,000"}, {L"1,234.25", L"0.00"}, {L"1,234.250", L""},
+        {L"", L"-1,234.5"},   {L"0", L"0"},           {L"0.13", L"2.50"},
+    };
+    for (size_t i = 0; i < 6; ++i) {
+        const Cells& row = state.rows[i + 1];
+        ASSERT_EQ(12u, row.size()) << i;
+        EXPECT_EQ(L" " + std::to_wstring(i + 1), row[0]);
+        EXPECT_EQ(quantities[i].first, row[5]) << "row " << i + 2;
+        EXPECT_EQ(quantities[i].second, row[6]) << "row " << i + 2;
+    }
+    EXPECT_EQ((Cells{L" 6", L"A-1", L"名 称", L"", L"", L"0.13", L"2.50", L"x", L"y", L"z", L"2024-03-05", L""}),
+              state.rows[6]);
+    // 3 × 1234.25 + 0.125 and 1000 + 0 − 1234.5 + 0 + 2.5: Null counts as 0.
+    EXPECT_EQ((Cells{L"", L"合计", L"", L"", L"", L"3,702.8750", L"-232.0000", L"", L"", L"", L"", L""}),
+              state.rows[7]);
+    EXPECT_EQ(kTotalsColor, state.colors[7]);
+}
+
+TEST_F(WindowContent, RejectionRowsShowTheirSequenceAndHaveNoTotalsRow) {
+    AddRejectionRow(501, Text(L"  数量不符 "));
+    AddRejectionRow(502, Text(std::wstring(31, L'长')));
+    AddRejectionRow(503, Null());
+    GridState state = ShowAndRecord(1001, 1);
+    EXPECT_EQ(5, state.row_count) << "header and 4 lines, no totals row";
+    const std::vector<Cells> expected = {
+        kRejectionTitles,
+        {L"1", L"2023-12-10", L"数量不符", L"华南分公司", L"总部"},
+        {L"2", L"2023-12-10", std::wstring(30, L'长'), L"华南分公司", L"总部"},
+        {L"", L"", L"长", L"", L""},  // a continuation line carries the reason only
+        {L"3", L"2023-12-10", L"", L"华南分公司", L"总部"},
+    };
+    EXPECT_EQ(expected, state.rows);
+    for (LONG color : state.colors) EXPECT_NE(kTotalsColor, color);
+}
+
+TEST_F(WindowContent, RowCountPerKindWithTheTotalsRowForConfirmations) {
+    struct Case {
+        LONG kind;
+        int records;
+        LONG rows;
+    } cases[] = {{0, 3, 5}, {2, 0, 2}, {1, 4, 5}, {3, 4, 5}, {-1, 0, 1}, {0, 0, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        if (c.records == 0) {
+            ASSERT_EQ(S_OK, Call(bill_.Get(), L"ServeEmptySet"));
+        }
+        for (int i = 0; i < c.records; ++i) {
+            if (c.kind == 1)
+                AddRejectionRow(700 + i, Text(L"原因"));
+            else
+                AddQuantities(Double(1.5), Double(1), Long(1));
+        }
+        GridState state = ShowAndRecord(1001, c.kind);
+        EXPECT_EQ(c.rows, state.row_count);
+        EXPECT_EQ(static_cast<size_t>(c.rows), state.rows.size());
+        if (c.kind == 0 || c.kind == 2) {
+            ASSERT_FALSE(state.rows.empty());
+            const Cells& totals = state.rows.back();
+            ASSERT_GE(totals.size(), 7u);
+            EXPECT_EQ(L"合计", totals[1]);
+            EXPECT_EQ(c.records ? L"4.5000" : L"0.0000", totals[5]);
+            EXPECT_EQ(c.records ? L"3.0000" : L"0.0000", totals[6]);
+        }
+    }
+}
+
+TEST_F(WindowContent, AFailedGridLoadIsReportedAndTheWindowStillOpensWithItsHeader) {
+    ASSERT_EQ(S_OK, CallByName(bill_.Get(), L"Delivery", DISPATCH_PROPERTYPUT, {Long(4)}, nullptr));  // Nothing
+    GridState state;
+    ModalDriver driver;
+    RecordGrid(&driver, &state);
+    ASSERT_EQ(S_OK, Show(1001, 0, &driver));
+    ASSERT_EQ(1u, Boxes().size());
+    const SeenMessageBox& box = Boxes()[0];
+    EXPECT_EQ(L"系统提示", box.title);
+    EXPECT_EQ(L"查看确认信息出错：\r\n"
+              L"错误编码：91\r\n"
+              L"错误来源：Ambrelle[loadLdg sub]\r\n"
+              L"错误描述：Object variable not set",
+              box.text);
+    EXPECT_EQ(1, box.buttons);
+    EXPECT_TRUE(box.has_icon);
+    EXPECT_FALSE(box.owner_visible) << "shown while the window loads";
+    EXPECT_EQ(1, state.row_count) << "the header row only";
+    EXPECT_EQ(std::vector<Cells>{kConfirmationTitles}, state.rows);
+}

@@ -1,0 +1,197 @@
+// Window geometry and column widths remembered between uses, end to end
+// through the settings component: defaults, the shared set of the
+// confirmation kinds, the rejection kind's own set, refused values, and a
+// window closed minimised, maximised or stored off the screen.
+#include "window_fixture.h"
+
+#include <cmath>
+#include <functional>
+
+using namespace ambrelle_test;
+
+namespace {
+
+struct Geometry {
+    RECT window = {};
+    std::vector<float> widths;  // columns 1 to column count
+};
+
+void RecordGeometry(ModalDriver* driver, Geometry* geometry) {
+    driver->Then([geometry](HWND window) {
+        GetWindowRect(window, &geometry->window);
+        geometry->widths.clear();
+        for (LONG column = 1; column <= GridColumnCount(window); ++column)
+            geometry->widths.push_back(GridColumnWidth(window, column));
+        return true;
+    });
+}
+
+RECT PixelsOfTwips(int left, int top, int width, int height) {
+    const int x = TwipsToPixelsX(left);
+    const int y = TwipsToPixelsY(top);
+    return {x, y, x + TwipsToPixelsX(width), y + TwipsToPixelsY(height)};
+}
+
+void ExpectRect(const RECT& expected, const RECT& actual) {
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
+}
+
+double StoredNumber(const wchar_t* key) {
+    std::optional<std::wstring> text = StoredSetting(key);
+    return text ? _wtof(text->c_str()) : std::nan("");
+}
+
+class WindowSettings : public WindowTest {
+protected:
+    // Shows and closes a window of `kind`, recording its geometry; `act`
+    // changes the window before it is closed.
+    Geometry ShowOnce(LONG kind, std::function<bool(HWND)> act = nullptr) {
+        Geometry geometry;
+        ModalDriver driver;
+        RecordGeometry(&driver, &geometry);
+        if (act) driver.Then(act);
+        driver.ClickOk();
+        EXPECT_EQ(S_OK, Show(1001, kind, &driver));
+        return geometry;
+    }
+};
+
+const wchar_t* const kWinKeys[] = {L"WinTop", L"WinLeft", L"WinWidth", L"WinHeight"};
+const wchar_t* const kHWinKeys[] = {L"HWinTop", L"HWinLeft", L"HWinWidth", L"HWinHeight"};
+
+}  // namespace
+
+TEST_F(WindowSettings, NothingStoredOpensAtTheDefaultsAndClosingStoresThem) {
+    Geometry opened = ShowOnce(0);
+    ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), opened.window);
+    EXPECT_EQ(std::vector<float>(12, 1200.0f), opened.widths);
+    const double expected[] = {0, 0, PixelsToTwipsX(TwipsToPixelsX(6390)), PixelsToTwipsY(TwipsToPixelsY(8925))};
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(expected[i], StoredNumber(kWinKeys[i])) << i;
+    for (int column = 1; column <= 12; ++column) {
+        const std::wstring key = std::to_wstring(column) + L"ReqValidate";
+        EXPECT_DOUBLE_EQ(1200, StoredNumber(key.c_str())) << column;
+    }
+    for (const wchar_t* key : kHWinKeys) EXPECT_FALSE(StoredSetting(key).has_value());
+    EXPECT_FALSE(StoredSetting(L"1ReqRejValidate").has_value());
+}
+
+TEST_F(WindowSettings, ConfirmationKindsShareTheirSetAndTheRejectionKindKeepsItsOwn) {
+    const RECT moved = PixelsOfTwips(1500, 900, 9000, 6000);
+    ShowOnce(2, [&](HWND window) {
+        SetWindowPos(window, nullptr, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(S_OK, PutGridColumnWidth(window, 3, 2000));
+        EXPECT_EQ(S_OK, PutGridColumnWidth(window, 12, 450));
+        return true;
+    });
+    EXPECT_DOUBLE_EQ(2000, StoredNumber(L"3ReqValidate"));
+
+    Geometry rejection = ShowOnce(1, [&](HWND window) {
+        SetWindowPos(window, nullptr, TwipsToPixelsX(300), TwipsToPixelsY(600), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(S_OK, PutGridColumnWidth(window, 2, 3000));
+        return true;
+    });
+    ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), rejection.window);
+    EXPECT_EQ(std::vector<float>(5, 1200.0f), rejection.widths);
+    EXPECT_DOUBLE_EQ(PixelsToTwipsX(TwipsToPixelsX(300)), StoredNumber(L"HWinLeft"));
+    EXPECT_DOUBLE_EQ(3000, StoredNumber(L"2ReqRejValidate"));
+
+    Geometry confirmation = ShowOnce(0);
+    ExpectRect(moved, confirmation.window);
+    std::vector<float> widths(12, 1200.0f);
+    widths[2] = 2000;
+    widths[11] = 450;
+    EXPECT_EQ(widths, confirmation.widths);
+
+    Geometry rejection_again = ShowOnce(1);
+    EXPECT_EQ(TwipsToPixelsX(300), rejection_again.window.left);
+    EXPECT_EQ(TwipsToPixelsY(600), rejection_again.window.top);
+    EXPECT_EQ(3000.0f, rejection_again.widths[1]);
+}
+
+TEST_F(WindowSettings, AnotherKindStoresNoGeometryAndUsesTheRejectionColumnKeys) {
+    ShowOnce(0);  // the layout that kind 3 keeps
+    ClearStoredSettings();
+    StoreSetting(L"2ReqRejValidate", L"777");
+    Geometry other = ShowOnce(3);
+    ASSERT_EQ(12u, other.widths.size());
+    EXPECT_EQ(777.0f, other.widths[1]);
+    for (const wchar_t* key : kWinKeys) EXPECT_FALSE(StoredSetting(key).has_value());
+    for (const wchar_t* key : kHWinKeys) EXPECT_FALSE(StoredSetting(key).has_value());
+    EXPECT_DOUBLE_EQ(1200, StoredNumber(L"12ReqRejValidate"));
+    EXPECT_FALSE(StoredSetting(L"1ReqValidate").has_value());
+}
+
+TEST_F(WindowSettings, AStoredGeometryThatIsNotANumberEndsShowWithTypeMismatch) {
+    StoreSetting(L"WinWidth", L"abc");
+    ModalDriver driver;
+    driver.Record().ClickOk();
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, Show(1001, 0, &driver));
+    EXPECT_EQ(L"Type mismatch", error_.description);
+    EXPECT_TRUE(driver.seen().empty()) << "the window never opened";
+    EXPECT_EQ(nullptr, FindResultWindow());
+}
+
+TEST_F(WindowSettings, AColumnWidthTheGridRefusesKeepsItsDefaultAndTheOthersLoad) {
+    StoreSetting(L"3ReqValidate", L"-5");
+    StoreSetting(L"4ReqValidate", L"wide");
+    StoreSetting(L"5ReqValidate", L"1500");
+    Geometry opened = ShowOnce(0);
+    ASSERT_EQ(12u, opened.widths.size());
+    EXPECT_EQ(1200.0f, opened.widths[2]);
+    EXPECT_EQ(1200.0f, opened.widths[3]);
+    EXPECT_EQ(1500.0f, opened.widths[4]);
+}
+
+TEST_F(WindowSettings, AWindowClosedMinimisedOrMaximisedStoresItsRestoredRectangle) {
+    const RECT normal = PixelsOfTwips(1200, 750, 7500, 6000);
+    for (int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        SCOPED_TRACE(state);
+        ClearStoredSettings();
+        ShowOnce(0, [&](HWND window) {
+            SetWindowPos(window, nullptr, normal.left, normal.top, normal.right - normal.left,
+                         normal.bottom - normal.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            ShowWindow(window, state);
+            return true;
+        });
+        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.top), StoredNumber(L"WinTop"));
+        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.left), StoredNumber(L"WinLeft"));
+        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.right - normal.left), StoredNumber(L"WinWidth"));
+        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.bottom - normal.top), StoredNumber(L"WinHeight"));
+    }
+}
+
+TEST_F(WindowSettings, APositionOffEveryMonitorIsPulledBackOntoTheScreen) {
+    struct Case {
+        const wchar_t* top;
+        const wchar_t* left;
+    } cases[] = {{L"200000", L"300000"}, {L"-90000", L"-90000"}, {L"-32000", L"-32000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left);
+        ClearStoredSettings();
+        StoreSetting(L"WinTop", c.top);
+        StoreSetting(L"WinLeft", c.left);
+        StoreSetting(L"WinWidth", L"6000");
+        StoreSetting(L"WinHeight", L"4500");
+        Geometry opened = ShowOnce(0);
+        RECT work;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_GE(opened.window.left, work.left);
+        EXPECT_GE(opened.window.top, work.top);
+        EXPECT_LE(opened.window.right, work.right);
+        EXPECT_LE(opened.window.bottom, work.bottom);
+        EXPECT_EQ(TwipsToPixelsX(6000), opened.window.right - opened.window.left) << "the size is kept";
+        EXPECT_EQ(TwipsToPixelsY(4500), opened.window.bottom - opened.window.top);
+    }
+    // A position partly on the screen is applied as stored.
+    ClearStoredSettings();
+    StoreSetting(L"WinTop", L"150");
+    StoreSetting(L"WinLeft", L"-1500");
+    Geometry partly = ShowOnce(0);
+    EXPECT_EQ(TwipsToPixelsX(-1500), partly.window.left);
+    EXPECT_EQ(TwipsToPixelsY(150), partly.window.top);
+}

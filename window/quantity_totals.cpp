@@ -1,0 +1,72 @@
+// sumdata: the totals of the two quantity columns, shown in the totals row.
+#include "frm_validate_query.h"
+
+#include <cmath>
+
+#include "com_error.h"
+#include "outside_objects.h"
+#include "recordset_access.h"
+#include "unique_variant.h"
+#include "val_number.h"
+#include "vb_conversions.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+
+namespace {
+
+// The field's value, or the empty text for Null, read as Val reads a text.
+HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, double* quantity) {
+    *quantity = 0;
+    ComPtr<ADOField> field;
+    HRESULT hr = GetField(records, name, &field);
+    if (FAILED(hr)) return hr;
+    UniqueVariant value;
+    hr = FieldValueOrEmpty(field.Get(), value.ptr());
+    if (FAILED(hr)) return hr;
+    UniqueBstr text;
+    hr = ToText(value.get(), &text);
+    if (FAILED(hr)) return hr;
+    return ValOfText(std::wstring(text.c_str(), text.length()), quantity);
+}
+
+HRESULT AddToTotal(double quantity, double* total) {
+    *total += quantity;
+    if (!std::isfinite(*total))
+        return RaiseComError(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 6), GUID_NULL, L"Ambrelle", L"Overflow");
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
+    VariantInit(result);
+    // The rejection query has no totals row.
+    if (QueryClass == 1) return S_OK;
+    SumReqQty = 0;
+    SumValidateQty = 0;
+    if (!QueryRs) return S_OK;
+
+    LONG count = 0;
+    HRESULT hr = QueryRs->get_RecordCount(&count);
+    if (FAILED(hr)) return hr;
+    if (count <= 0) return S_OK;
+    hr = QueryRs->MoveFirst();
+    if (FAILED(hr)) return hr;
+    hr = QueryRs->get_RecordCount(&count);
+    if (FAILED(hr)) return hr;
+    // The count is trusted: EOF is not tested on the way.
+    for (LONG i = 1; i <= count; ++i) {
+        double quantity = 0;
+        hr = QuantityOf(QueryRs.Get(), L"FReqQty", &quantity);
+        if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumReqQty);
+        if (SUCCEEDED(hr)) hr = QuantityOf(QueryRs.Get(), L"FValidateQty", &quantity);
+        if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumValidateQty);
+        if (SUCCEEDED(hr)) hr = QueryRs->MoveNext();
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+}  // namespace ambrelle

@@ -1,0 +1,166 @@
+// The texts of the grid's rows: the header from the column titles, one row per
+// record formatted column by column, and for the confirmation kinds the
+// closing totals row.
+#include "frm_validate_query.h"
+
+#include <new>
+
+#include "cell_format.h"
+#include "outside_objects.h"
+#include "recordset_access.h"
+#include "unique_bstr.h"
+#include "unique_variant.h"
+#include "vb_conversions.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace ambrelle {
+
+namespace {
+
+// The background of the totals row: red 254, green 239, blue 224.
+constexpr LONG kTotalsRowColor = 0xE0EFFE;
+
+HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
+    UniqueBstr converted;
+    HRESULT hr = ToText(value, &converted);
+    if (FAILED(hr)) return hr;
+    text->assign(converted.c_str(), converted.length());
+    return S_OK;
+}
+
+// ValueOrDefault(field, "") as text, without blanks at either end.
+HRESULT TrimmedFieldText(ADOField* field, std::wstring* text) {
+    UniqueVariant value;
+    HRESULT hr = FieldValueOrEmpty(field, value.ptr());
+    if (SUCCEEDED(hr)) hr = TextOfValue(value.get(), text);
+    if (SUCCEEDED(hr)) *text = TrimBlanks(*text);
+    return hr;
+}
+
+HRESULT ReplaceText(const std::wstring& built, BSTR* text) {
+    BSTR copy = SysAllocStringLen(built.data(), static_cast<UINT>(built.size()));
+    if (!copy) return E_OUTOFMEMORY;
+    SysFreeString(*text);
+    *text = copy;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT FrmValidateQuery::GetTitleText(BSTR* text) {
+    try {
+        std::wstring header(*text ? *text : L"", SysStringLen(*text));
+        for (const TitleInfo& title : Titles) header += title.Title + L"|";
+        return ReplaceText(header, text);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT FrmValidateQuery::GetRowText(LONG row, BSTR* text, LONG* color) {
+    LONG rows = 0;
+    HRESULT hr = LdgValidateQuery.GetRowCount(&rows);
+    if (FAILED(hr)) return hr;
+    try {
+        std::wstring built;
+        // The last row of the confirmation kinds is the totals row.
+        if (row < rows || QueryClass == 1)
+            hr = GetDataRowText(row, &built);
+        else
+            hr = GetTotalsRowText(&built, color);
+        return FAILED(hr) ? hr : ReplaceText(built, text);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
+    HRESULT hr = PositionOnRecord(row);
+    if (FAILED(hr)) return hr;
+
+    std::wstring sequence;
+    std::wstring decimals;
+    if (QueryClass == 1) {
+        UniqueVariant sort;
+        hr = GetFieldValue(QueryRs.Get(), L"FSort", sort.put());
+        if (FAILED(hr)) return hr;
+        if (sort.vt() != VT_NULL) hr = TextOfValue(sort.get(), &sequence);
+        if (FAILED(hr)) return hr;
+    } else {
+        sequence = NumberWithSignPlace(row - 1);
+    }
+    if (QueryClass == 0 || QueryClass == 2) {
+        UniqueVariant decimal_count;
+        hr = GetFieldValue(QueryRs.Get(), L"FQtyDecimal", decimal_count.put());
+        if (FAILED(hr)) return hr;
+        if (decimal_count.vt() != VT_NULL) hr = TextOfValue(decimal_count.get(), &decimals);
+        if (FAILED(hr)) return hr;
+    }
+    const std::wstring quantity_pattern = QuantityPattern(decimals);
+
+    *text = sequence + L"|";
+    // Every column after the first; the spare descriptor at the end is never read.
+    for (size_t i = 1; i + 1 < Titles.size(); ++i) {
+        ComPtr<ADOField> field;
+        hr = GetField(QueryRs.Get(), Titles[i].FieldName.c_str(), &field);
+        if (FAILED(hr)) return hr;
+        std::wstring cell;
+        if (Titles[i].DataType == VT_R8) {
+            std::wstring quantity;
+            hr = TrimmedFieldText(field.Get(), &quantity);
+            if (SUCCEEDED(hr)) hr = FormatQuantityText(quantity, quantity_pattern, &cell);
+        } else if (Titles[i].DataType == VT_DATE) {
+            UniqueVariant value;
+            hr = field->get_Value(value.put());
+            if (SUCCEEDED(hr)) hr = FormatDate(value.get(), &cell);
+        } else {
+            hr = TrimmedFieldText(field.Get(), &cell);
+        }
+        if (FAILED(hr)) return hr;
+        *text += cell + L"|";
+    }
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::GetTotalsRowText(std::wstring* text, LONG* color) {
+    std::wstring requested;
+    std::wstring confirmed;
+    HRESULT hr = FormatTotal(SumReqQty, &requested);
+    if (SUCCEEDED(hr)) hr = FormatTotal(SumValidateQty, &confirmed);
+    if (FAILED(hr)) return hr;
+    *text = L"|合计||||" + requested + L"|" + confirmed + L"||||";
+    *color = kTotalsRowColor;
+    return S_OK;
+}
+
+HRESULT FrmValidateQuery::PositionOnRecord(LONG row) {
+    if (!QueryRs) return RaiseObjectNotSet();
+    VARIANT first;
+    V_VT(&first) = VT_I4;
+    V_I4(&first) = adBookmarkFirst;
+    HRESULT hr = QueryRs->Move(row - 2, first);
+    if (FAILED(hr)) return hr;
+    VARIANT_BOOL at_end = VARIANT_FALSE;
+    hr = QueryRs->get_EOF(&at_end);
+    if (FAILED(hr)) return hr;
+    if (at_end) return QueryRs->MoveLast();
+    VARIANT_BOOL at_start = VARIANT_FALSE;
+    hr = QueryRs->get_BOF(&at_start);
+    if (FAILED(hr)) return hr;
+    return at_start ? QueryRs->MoveFirst() : S_OK;
+}
+
+HRESULT FrmValidateQuery::HasCurrentRecord(bool* has_record) {
+    *has_record = false;
+    if (!QueryRs) return S_OK;
+    VARIANT_BOOL at_end = VARIANT_TRUE;
+    VARIANT_BOOL at_start = VARIANT_TRUE;
+    HRESULT hr = QueryRs->get_EOF(&at_end);
+    if (SUCCEEDED(hr)) hr = QueryRs->get_BOF(&at_start);
+    if (FAILED(hr)) return hr;
+    *has_record = !at_end && !at_start;
+    return S_OK;
+}
+
+}  // namespace ambrelle
