@@ -32,10 +32,11 @@ HRESULT KeptObject(Interface** kept, REFCLSID clsid, REFIID iid, const wchar_t* 
     if (SUCCEEDED(hr)) {
         *object = *kept;
         (*object)->AddRef();
+    } else {
+        *kept = nullptr;
     }
     LeaveCriticalSection(ObjectsLock());
     if (FAILED(hr)) {
-        *kept = nullptr;
         const std::wstring description = std::wstring(L"The component ") + name + L" cannot be created.";
         return RaiseComError(hr, GUID_NULL, L"Ambrelle", description.c_str());
     }

@@ -191,3 +191,15 @@ TEST_F(WindowContent, AFailedGridLoadIsReportedAndTheWindowStillOpensWithItsHead
     EXPECT_EQ(1, state.row_count) << "the header row only";
     EXPECT_EQ(std::vector<Cells>{kConfirmationTitles}, state.rows);
 }
+
+TEST_F(WindowContent, AnOverflowingTotalIsReportedAndTheRowCountIsNotSet) {
+    AddQuantities(Double(1.7e308), Double(1), Long(0));
+    AddQuantities(Double(1.7e308), Double(1), Long(0));
+    GridState state;
+    ModalDriver driver;
+    RecordGrid(&driver, &state);
+    ASSERT_EQ(S_OK, Show(1001, 2, &driver));
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：6\r\n错误来源：Ambrelle[loadLdg sub]\r\n错误描述：Overflow", Boxes()[0].text);
+    EXPECT_EQ(1, state.row_count) << "the header row only";
+}
