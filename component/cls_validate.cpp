@@ -6,7 +6,6 @@
 #include "late_binding.h"
 #include "mmts.h"
 #include "rejection_set.h"
-#include "type_info.h"
 #include "unique_variant.h"
 #include "vb_conversions.h"
 
@@ -52,42 +51,6 @@ STDMETHODIMP_(ULONG) ClsValidate::Release() {
     ULONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
-}
-
-HRESULT ClsValidate::EnsureTypeInfo() {
-    if (type_info_) return S_OK;
-    return LoadModuleTypeInfo(ThisModule(), IID__ClsValidate, &type_info_);
-}
-
-STDMETHODIMP ClsValidate::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-STDMETHODIMP ClsValidate::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return type_info_.CopyTo(info);
-}
-
-STDMETHODIMP ClsValidate::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
-}
-
-STDMETHODIMP ClsValidate::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                 EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<_ClsValidate*>(this), member, flags, params, result,
-                                 excep, arg_err);
 }
 
 STDMETHODIMP ClsValidate::put_FID(LONG* value) {

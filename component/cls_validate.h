@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "type_info_dispatch.h"
 #include "ado.h"
 #include "ambrelle.h"
 #include "server_module.h"
@@ -21,11 +22,15 @@ public:
     STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch, from the embedded type library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return dispatch_.GetIDsOfNames(riid, names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        return dispatch_.Invoke(static_cast<_ClsValidate*>(this), member, riid, flags, params, result, excep, arg_err);
+    }
 
     // _ClsValidate
     STDMETHODIMP put_FID(LONG* value) override;
@@ -38,13 +43,12 @@ public:
 private:
     ClsValidate() = default;
     ~ClsValidate() = default;
-    HRESULT EnsureTypeInfo();
     HRESULT QueryValidate(IDispatch* bill_info, VARIANT* result);
     HRESULT ShowWindow();
 
     LONG refs_ = 1;
     ModuleObjectCount module_count_;
-    Microsoft::WRL::ComPtr<ITypeInfo> type_info_;
+    TypeInfoDispatch dispatch_{IID__ClsValidate};
     LONG fid_ = 0;
     LONG query_class_ = 0;
     // The record set given to the bill-information service and taken back from it.

@@ -7,7 +7,6 @@
 #include "com_error.h"
 #include "dispatch_support.h"
 #include "sample_bills.h"
-#include "type_info.h"
 
 namespace ambrelle {
 namespace {
@@ -65,42 +64,6 @@ STDMETHODIMP_(ULONG) SteeringObject::Release() {
     ULONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
-}
-
-HRESULT SteeringObject::EnsureTypeInfo() {
-    if (type_info_) return S_OK;
-    return LoadModuleTypeInfo(ThisModule(), IID_IBillInfoSteering, &type_info_);
-}
-
-STDMETHODIMP SteeringObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-STDMETHODIMP SteeringObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return type_info_.CopyTo(info);
-}
-
-STDMETHODIMP SteeringObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
-}
-
-STDMETHODIMP SteeringObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<IBillInfoSteering*>(this), member, flags, params,
-                                 result, excep, arg_err);
 }
 
 STDMETHODIMP SteeringObject::Reset() {

@@ -7,7 +7,6 @@
 #include "com_error.h"
 #include "settings_registry.h"
 #include "settings_text.h"
-#include "type_info.h"
 #include "unique_variant.h"
 
 namespace ambrelle {
@@ -100,42 +99,6 @@ STDMETHODIMP_(ULONG) SettingsStoreObject::Release() {
     ULONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
-}
-
-HRESULT SettingsStoreObject::EnsureTypeInfo() {
-    if (type_info_) return S_OK;
-    return LoadModuleTypeInfo(ThisModule(), IID_ISettingsStore, &type_info_);
-}
-
-STDMETHODIMP SettingsStoreObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-STDMETHODIMP SettingsStoreObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return type_info_.CopyTo(info);
-}
-
-STDMETHODIMP SettingsStoreObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
-}
-
-STDMETHODIMP SettingsStoreObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                         VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<ISettingsStore*>(this), member, flags, params, result,
-                                 excep, arg_err);
 }
 
 STDMETHODIMP SettingsStoreObject::DeleteSetting(BSTR app, VARIANT key, VARIANT_BOOL* removed) {

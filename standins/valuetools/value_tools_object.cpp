@@ -1,7 +1,6 @@
 #include "value_tools_object.h"
 
 #include "com_error.h"
-#include "type_info.h"
 #include "unique_variant.h"
 
 namespace ambrelle {
@@ -64,42 +63,6 @@ STDMETHODIMP_(ULONG) ValueToolsObject::Release() {
     ULONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
-}
-
-HRESULT ValueToolsObject::EnsureTypeInfo() {
-    if (type_info_) return S_OK;
-    return LoadModuleTypeInfo(ThisModule(), IID_IValueTools, &type_info_);
-}
-
-STDMETHODIMP ValueToolsObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-STDMETHODIMP ValueToolsObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return type_info_.CopyTo(info);
-}
-
-STDMETHODIMP ValueToolsObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(type_info_.Get(), names, count, ids);
-}
-
-STDMETHODIMP ValueToolsObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                      VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return InvokeThroughTypeInfo(type_info_.Get(), static_cast<IValueTools*>(this), member, flags, params, result,
-                                 excep, arg_err);
 }
 
 STDMETHODIMP ValueToolsObject::ValueOrDefault(VARIANT* value, VARIANT* default_value, VARIANT* result) {

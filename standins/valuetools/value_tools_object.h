@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "type_info_dispatch.h"
 #include "server_module.h"
 #include "value_tools.h"
 
@@ -22,11 +23,15 @@ public:
     STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch, from the embedded type library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return dispatch_.GetIDsOfNames(riid, names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        return dispatch_.Invoke(static_cast<IValueTools*>(this), member, riid, flags, params, result, excep, arg_err);
+    }
 
     // IValueTools
     STDMETHODIMP ValueOrDefault(VARIANT* value, VARIANT* default_value, VARIANT* result) override;
@@ -37,11 +42,10 @@ public:
 private:
     ValueToolsObject() = default;
     ~ValueToolsObject() = default;
-    HRESULT EnsureTypeInfo();
 
     LONG refs_ = 1;
     ModuleObjectCount module_count_;
-    Microsoft::WRL::ComPtr<ITypeInfo> type_info_;
+    TypeInfoDispatch dispatch_{IID_IValueTools};
 };
 
 }  // namespace ambrelle
