@@ -120,6 +120,26 @@ HRESULT UnregisterClassKeys(const ClassRegistration& reg) {
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
+HRESULT RegisterServer(HMODULE module, const ClassRegistration* classes, size_t count) {
+    HRESULT hr = RegisterModuleTypeLib(module);
+    if (FAILED(hr)) return hr;
+    for (size_t i = 0; i < count; ++i) {
+        hr = RegisterClassKeys(module, classes[i]);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServer(HMODULE module, const ClassRegistration* classes, size_t count) {
+    HRESULT class_hr = S_OK;
+    for (size_t i = 0; i < count; ++i) {
+        HRESULT hr = UnregisterClassKeys(classes[i]);
+        if (FAILED(hr)) class_hr = hr;
+    }
+    HRESULT typelib_hr = UnregisterModuleTypeLib(module);
+    return FAILED(typelib_hr) ? typelib_hr : class_hr;
+}
+
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor) {
     const std::wstring key = L"Interface\\" + GuidString(iid);
     wchar_t version[16];

@@ -25,6 +25,11 @@ HRESULT RegisterClassKeys(HMODULE module, const ClassRegistration& reg);
 // Removes what RegisterClassKeys wrote. SELFREG_E_CLASS on failure.
 HRESULT UnregisterClassKeys(const ClassRegistration& reg);
 
+// The usual self-registration of a server DLL: its embedded type library,
+// then each of its classes; and the removal of both.
+HRESULT RegisterServer(HMODULE module, const ClassRegistration* classes, size_t count);
+HRESULT UnregisterServer(HMODULE module, const ClassRegistration* classes, size_t count);
+
 // Registers an interface IID marshaled by the automation marshaler and described by a type library.
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor);
 HRESULT UnregisterInterface(REFIID iid);

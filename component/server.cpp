@@ -46,10 +46,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 }
 
 STDAPI DllRegisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT hr = ambrelle::RegisterModuleTypeLib(module);
-    if (FAILED(hr)) return hr;
-    hr = ambrelle::RegisterClassKeys(module, kClsValidateRegistration);
+    HRESULT hr = ambrelle::RegisterServer(ambrelle::ThisModule(), &kClsValidateRegistration, 1);
     if (FAILED(hr)) return hr;
     // The type library registers the current IID; the first version's IID is
     // an alias there, so it is registered here, under the interface's name.
@@ -62,11 +59,9 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT class_hr = ambrelle::UnregisterClassKeys(kClsValidateRegistration);
     HRESULT v0_hr = ambrelle::UnregisterInterface(ambrelle::IID_ClsValidate_v0);
     HRESULT current_hr = ambrelle::UnregisterInterface(IID__ClsValidate);
-    HRESULT typelib_hr = ambrelle::UnregisterModuleTypeLib(module);
-    if (FAILED(typelib_hr)) return typelib_hr;
-    return FAILED(class_hr) || FAILED(v0_hr) || FAILED(current_hr) ? SELFREG_E_CLASS : S_OK;
+    HRESULT hr = ambrelle::UnregisterServer(ambrelle::ThisModule(), &kClsValidateRegistration, 1);
+    if (FAILED(hr)) return hr;
+    return FAILED(v0_hr) || FAILED(current_hr) ? SELFREG_E_CLASS : S_OK;
 }

@@ -46,23 +46,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 }
 
 STDAPI DllRegisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT hr = ambrelle::RegisterModuleTypeLib(module);
-    if (FAILED(hr)) return hr;
-    for (const ambrelle::ClassRegistration& registration : kRegistrations) {
-        hr = ambrelle::RegisterClassKeys(module, registration);
-        if (FAILED(hr)) return hr;
-    }
-    return S_OK;
+    return ambrelle::RegisterServer(ambrelle::ThisModule(), kRegistrations, ARRAYSIZE(kRegistrations));
 }
 
 STDAPI DllUnregisterServer() {
-    HRESULT class_hr = S_OK;
-    for (const ambrelle::ClassRegistration& registration : kRegistrations) {
-        HRESULT hr = ambrelle::UnregisterClassKeys(registration);
-        if (FAILED(hr)) class_hr = hr;
-    }
-    HRESULT typelib_hr = ambrelle::UnregisterModuleTypeLib(ambrelle::ThisModule());
-    if (FAILED(typelib_hr)) return typelib_hr;
-    return class_hr;
+    return ambrelle::UnregisterServer(ambrelle::ThisModule(), kRegistrations, ARRAYSIZE(kRegistrations));
 }

@@ -37,15 +37,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 }
 
 STDAPI DllRegisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT hr = ambrelle::RegisterModuleTypeLib(module);
-    if (FAILED(hr)) return hr;
-    return ambrelle::RegisterClassKeys(module, kSettingsStoreRegistration);
+    return ambrelle::RegisterServer(ambrelle::ThisModule(), &kSettingsStoreRegistration, 1);
 }
 
 STDAPI DllUnregisterServer() {
-    HRESULT class_hr = ambrelle::UnregisterClassKeys(kSettingsStoreRegistration);
-    HRESULT typelib_hr = ambrelle::UnregisterModuleTypeLib(ambrelle::ThisModule());
-    if (FAILED(typelib_hr)) return typelib_hr;
-    return class_hr;
+    return ambrelle::UnregisterServer(ambrelle::ThisModule(), &kSettingsStoreRegistration, 1);
 }
