@@ -17,11 +17,11 @@ VARIANT MissingArgument() {
 }
 
 HRESULT AppendFields(ADOFields* fields, BillLayout layout) {
-    for (const FieldSpec& spec : FieldsOf(layout)) {
-        UniqueBstr name(spec.name);
+    for (const FieldSpec& definition : FieldsOf(layout)) {
+        UniqueBstr name(definition.name);
         if (!name.allocated()) return E_OUTOFMEMORY;
-        HRESULT hr = fields->Append(name.get(), spec.type, spec.defined_size,
-                                    static_cast<FieldAttributeEnum>(spec.attributes), MissingArgument());
+        HRESULT hr = fields->Append(name.get(), definition.type, definition.defined_size,
+                                    static_cast<FieldAttributeEnum>(definition.attributes), MissingArgument());
         if (FAILED(hr)) return hr;
     }
     return S_OK;

@@ -85,12 +85,12 @@ inline ComPtr<_ADORecordset> NewRecordset() {
     return set;
 }
 
-inline HRESULT AppendField(_ADORecordset* set, const FieldSpec& spec) {
+inline HRESULT AppendField(_ADORecordset* set, const FieldSpec& definition) {
     ComPtr<ADOFields> fields;
     HRESULT hr = set->get_Fields(&fields);
     if (FAILED(hr)) return hr;
-    ambrelle::UniqueBstr name(spec.name);
-    return fields->Append(name.get(), spec.type, spec.defined_size, static_cast<FieldAttributeEnum>(spec.attributes),
+    ambrelle::UniqueBstr name(definition.name);
+    return fields->Append(name.get(), definition.type, definition.defined_size, static_cast<FieldAttributeEnum>(definition.attributes),
                           Missing());
 }
 
@@ -102,7 +102,7 @@ inline HRESULT OpenFabricated(_ADORecordset* set) {
 inline ComPtr<_ADORecordset> OpenSet(std::initializer_list<FieldSpec> specs) {
     ComPtr<_ADORecordset> set = NewRecordset();
     if (!set) return set;
-    for (const FieldSpec& spec : specs) EXPECT_EQ(S_OK, AppendField(set.Get(), spec)) << spec.name;
+    for (const FieldSpec& definition : specs) EXPECT_EQ(S_OK, AppendField(set.Get(), definition)) << definition.name;
     EXPECT_EQ(S_OK, OpenFabricated(set.Get()));
     return set;
 }
