@@ -35,7 +35,7 @@ public:
     ModalDriver& PressAltO();       // Alt+O on the focused control
     ModalDriver& PressKey(WORD vk); // a key on the focused control
     ModalDriver& CloseBox();        // the window's close box (system close command)
-    ModalDriver& ExpectStillOpen(); // the window is still there a little later
+    ModalDriver& StayOpenAWhile();  // a few ticks pass with the window open
 
     // Runs the steps on a 50 ms timer of the calling thread until they are
     // done; a window that stays open after the steps is closed by force and
@@ -44,8 +44,9 @@ public:
 
     const std::vector<SeenWindow>& seen() const { return seen_; }
     bool forced_close() const { return forced_close_; }
-    bool still_open_failed() const { return still_open_failed_; }
-    size_t steps_done() const { return next_; }
+    // Every step ran against the open window: a window that closed early
+    // leaves steps undone.
+    bool all_steps_done() const { return next_ == steps_.size(); }
 
 private:
     static VOID CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -57,7 +58,6 @@ private:
     UINT_PTR timer_ = 0;
     std::vector<SeenWindow> seen_;
     bool forced_close_ = false;
-    bool still_open_failed_ = false;
 };
 
 // The result window of the calling thread, if one is open.
