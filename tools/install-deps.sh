@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and running Ambrelle on Debian needs, if missing:
-# the mingw-w64 i686 toolchain, CMake, Wine 32-bit, Xvfb, fonts and the
+# the mingw-w64 toolchains (i686, and x86_64 for machines that cannot run
+# 32-bit programs), CMake, Wine 32- and 64-bit, Xvfb, fonts and the
 # zh_CN.UTF-8 locale. Runs as root (or through sudo when available).
 set -euo pipefail
 
 packages=(
-    cmake g++-mingw-w64-i686 mingw-w64-tools libwine-dev googletest
-    wine wine32:i386 xvfb x11-utils xdotool imagemagick
+    cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest
+    wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick
     fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev
 )
 

@@ -38,7 +38,7 @@ start_display() {
 }
 
 create_prefix() {
-    [ -f "$WINEPREFIX/.ambrelle-ready" ] && return
+    [ -f "$WINEPREFIX/.ambrelle-ready-$WINEARCH" ] && return
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
@@ -53,7 +53,7 @@ create_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.ambrelle-ready"
+    touch "$WINEPREFIX/.ambrelle-ready-$WINEARCH"
 }
 
 start_wineserver() {

@@ -3,6 +3,8 @@
 // warning box and the window opens all the same.
 #include "frm_validate_query.h"
 
+#include <climits>
+
 #include "com_error.h"
 #include "load_error_report.h"
 #include "unique_variant.h"
@@ -16,12 +18,12 @@ void FrmValidateQuery::loadLdg() {
         HRESULT step = sumdata(ignored.ptr());
         if (FAILED(step)) return step;
         if (!QueryRs) return RaiseObjectNotSet();
-        LONG records = 0;
+        ADO_LONGPTR records = 0;
         step = QueryRs->get_RecordCount(&records);
         if (FAILED(step)) return step;
         // The header row, and for the confirmation kinds the totals row.
         const LONGLONG rows = static_cast<LONGLONG>(records) + (QueryClass == 0 || QueryClass == 2 ? 2 : 1);
-        if (rows > MAXLONG)
+        if (rows > LONG_MAX || rows < LONG_MIN)
             return RaiseComError(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 6), GUID_NULL, kComponentSource,
                                  L"Overflow");
         step = LdgValidateQuery.PutRowCount(static_cast<LONG>(rows));

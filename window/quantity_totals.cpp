@@ -48,7 +48,7 @@ HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
     SumValidateQty = 0;
     if (!QueryRs) return S_OK;
 
-    LONG count = 0;
+    ADO_LONGPTR count = 0;
     HRESULT hr = QueryRs->get_RecordCount(&count);
     if (FAILED(hr)) return hr;
     if (count <= 0) return S_OK;
@@ -57,7 +57,7 @@ HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
     hr = QueryRs->get_RecordCount(&count);
     if (FAILED(hr)) return hr;
     // The count is trusted: EOF is not tested on the way.
-    for (LONG i = 1; i <= count; ++i) {
+    for (ADO_LONGPTR i = 1; i <= count; ++i) {
         double quantity = 0;
         hr = QuantityOf(QueryRs.Get(), L"FReqQty", &quantity);
         if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumReqQty);

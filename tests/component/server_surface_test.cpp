@@ -36,7 +36,7 @@ protected:
 const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE module) {
     auto base = reinterpret_cast<const BYTE*>(module);
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
     return reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + rva);
 }
@@ -181,7 +181,7 @@ std::vector<RegistryValue> ExpectedRegistration(const std::wstring& dll_path) {
         {clsid + L"\\TypeLib", nullptr, kLibIdText},
         {L"Ambrelle.ClsValidate\\CLSID", nullptr, kClsidText},
         {typelib, nullptr, L"Ambrelle: approval history of a bill"},
-        {typelib + L"\\409\\win32", nullptr, dll_path},
+        {typelib + (sizeof(void*) == 8 ? L"\\409\\win64" : L"\\409\\win32"), nullptr, dll_path},
         {typelib + L"\\FLAGS", nullptr, L"8"},  // LIBFLAG_FHASDISKIMAGE
     };
     for (const wchar_t* iid : {kIidText, kIidV0Text}) {
