@@ -8,6 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include <cstring>
+
+#include "ado.h"
 #include "ambrelle.h"
 #include "automation.h"
 #include "com_error.h"
@@ -796,4 +799,92 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
     });
     ASSERT_NE(nullptr, shown);
     EXPECT_EQ(0u, shown->Release()) << "nothing keeps the record set once its apartment has ended";
+}
+
+namespace {
+
+// The vtable slot of a virtual method (the Itanium C++ ABI that g++ uses
+// stores 1 + the slot's byte offset in a pointer to a virtual member).
+template <typename Method>
+size_t VtableSlot(Method method) {
+    struct {
+        uintptr_t pointer;
+        ptrdiff_t adjustment;
+    } raw;
+    static_assert(sizeof(raw) == sizeof(method), "a pointer to member of the Itanium ABI");
+    memcpy(&raw, &method, sizeof(raw));
+    return (raw.pointer - 1) / sizeof(void*);
+}
+
+HRESULT STDMETHODCALLTYPE CountUnknown(_ADORecordset*, ADO_LONGPTR* count) {
+    *count = -1;
+    return S_OK;
+}
+
+// Makes one record set report its record count as -1, as record sets do
+// that cannot count their records: its vtable is replaced by a copy whose
+// RecordCount slot answers -1.
+class CountlessRecordset {
+public:
+    explicit CountlessRecordset(IDispatch* records) {
+        if (FAILED(records->QueryInterface(IID_PPV_ARGS(&records_)))) return;
+        void** original = *reinterpret_cast<void***>(records_.Get());
+        table_.assign(original, original + VtableSlot(&_ADORecordset::Save) + 1);
+        table_[VtableSlot(&_ADORecordset::get_RecordCount)] = reinterpret_cast<void*>(&CountUnknown);
+        original_ = original;
+        *reinterpret_cast<void***>(records_.Get()) = table_.data();
+    }
+    ~CountlessRecordset() {
+        if (original_) *reinterpret_cast<void***>(records_.Get()) = original_;
+    }
+
+private:
+    ComPtr<_ADORecordset> records_;
+    std::vector<void*> table_;
+    void** original_ = nullptr;
+};
+
+LONG GridRows(HWND window) {
+    HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
+    auto* control = reinterpret_cast<IDispatch*>(
+        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
+    if (!control) return -2;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    UniqueVariant sheet, rows;
+    control->Invoke(tessary::kDispidSheet, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, sheet.ptr(),
+                    nullptr, nullptr);
+    control->Release();
+    if (sheet.vt() != VT_DISPATCH) return -2;
+    V_DISPATCH(sheet.ptr())->Invoke(tessary::kDispidSheetRows, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                    &none, rows.ptr(), nullptr, nullptr);
+    return rows.vt() == VT_I4 ? V_I4(rows.ptr()) : -2;
+}
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReports) {
+    struct Case {
+        LONG kind;
+        LONG rows;  // header and totals row for kinds 0 and 2, header only for others, each plus -1
+    } cases[] = {{0, 1}, {2, 1}, {3, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::vector<SeenQuery> seen;
+        ComPtr<IDispatch> deliver = RecordsOf({{1.5, 1}, {2, 2}});
+        ASSERT_TRUE(deliver);
+        CountlessRecordset countless(deliver.Get());
+        VARIANT answer = Bool(true);
+        ScriptedDispatch bill;
+        ScriptBillInfo(&bill, &seen, &deliver, &answer);
+        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        LONG rows = -3;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            rows = GridRows(window);
+            return true;
+        });
+        driver.ClickOk();
+        EXPECT_EQ(S_OK, Show(1001, c.kind, &driver).hr);
+        EXPECT_EQ(c.rows, rows);
+    }
 }
