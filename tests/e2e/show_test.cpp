@@ -54,7 +54,7 @@ public:
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                         UINT*) override {
-        const size_t index = id == DISPID_VALUE ? 0 : static_cast<size_t>(id);
+        const size_t index = id == DISPID_VALUE ? 1 : static_cast<size_t>(id);  // the first member is the default
         if (index < 1 || index > members_.size()) return DISP_E_MEMBERNOTFOUND;
         return members_[index - 1].second(params, result, excep);
     }
