@@ -210,6 +210,8 @@ TEST_F(WindowContent, AnOverflowingTotalIsReportedAndTheRowCountIsNotSet) {
 
 TEST_F(WindowContent, RowTextsAsTheWindowHandsThemToTheGrid) {
     const std::wstring record = L"|01|名称|型号|属性|1.5|1.0|确认人|被确认|确认|2024-03-05|2024-03-12|";
+    // Another kind reads no decimal count: its quantities show no decimals.
+    const std::wstring record_of_other_kind = L"|01|名称|型号|属性|2|1|确认人|被确认|确认|2024-03-05|2024-03-12|";
     const std::wstring line = L"|2023-12-10|原因|华南分公司|总部|";
     struct Request {
         LONG row;
@@ -234,7 +236,7 @@ TEST_F(WindowContent, RowTextsAsTheWindowHandsThemToTheGrid) {
           {0, L"", L"-1" + record, -7},
           {std::numeric_limits<LONG>::min(), L"", L"-2147483649" + record, -7}}},
         // Another kind has no totals row: its last row shows the last record.
-        {3, 4, 5, {{5, L"", L" 4" + record, -7}, {6, L"", L" 5" + record, -7}}},
+        {3, 4, 5, {{5, L"", L" 4" + record_of_other_kind, -7}, {6, L"", L" 5" + record_of_other_kind, -7}}},
         {1, 2, 3,
          {{1, L"", L"序号|拒绝日期|拒绝原因|被拒绝机构|拒绝机构||", -7},
           {3, L"", L"2" + line, -7},
