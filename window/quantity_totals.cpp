@@ -16,7 +16,8 @@ namespace ambrelle {
 
 namespace {
 
-// The field's value, or the empty text for Null, read as Val reads a text.
+// The field's value, or the empty text for Null, read as Val reads its text
+// (a number as under "." regional settings, whatever the user's are).
 HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, double* quantity) {
     *quantity = 0;
     ComPtr<ADOField> field;
@@ -25,10 +26,7 @@ HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, double* quantity
     UniqueVariant value;
     hr = FieldValueOrEmpty(field.Get(), value.ptr());
     if (FAILED(hr)) return hr;
-    UniqueBstr text;
-    hr = ToText(value.get(), &text);
-    if (FAILED(hr)) return hr;
-    return ValOfText(std::wstring(text.c_str(), text.length()), quantity);
+    return ValOfValue(value.get(), quantity);
 }
 
 HRESULT AddToTotal(double quantity, double* total) {
