@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include <cstring>
@@ -598,7 +599,7 @@ TEST_F(ShowEndToEnd, ValidateRsIsWhatTheServiceLeftAndShowNeverClosesIt) {
     ComPtr<IDispatch> deliver;
     VARIANT answer = Bool(true);
     ScriptedDispatch bill;
-    ScriptBillInfo(&bill, &seen, &deliver, &answer);
+    ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
     ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
     ASSERT_TRUE(override_bill.registered());
     auto show = [&] {
@@ -785,7 +786,7 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
         ASSERT_TRUE(deliver);
         VARIANT answer = Bool(true);
         ScriptedDispatch bill;
-        ScriptBillInfo(&bill, &seen, &deliver, &answer);
+        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
         ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
         ComPtr<_ClsValidate> validate = NewClsValidate();
         ASSERT_TRUE(validate);
@@ -875,8 +876,10 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReports) {
         CountlessRecordset countless(deliver.Get());
         VARIANT answer = Bool(true);
         ScriptedDispatch bill;
-        ScriptBillInfo(&bill, &seen, &deliver, &answer);
+        // ComPtr's own operator& would empty `deliver`.
+        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
         ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        ASSERT_TRUE(override_bill.registered());
         LONG rows = -3;
         ModalDriver driver;
         driver.Then([&](HWND window) {
