@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest
     wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick
-    fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev
+    fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev python3
 )
 
 as_root() {
