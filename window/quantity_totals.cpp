@@ -2,6 +2,7 @@
 #include "frm_validate_query.h"
 
 #include <cmath>
+#include <memory>
 
 #include "com_error.h"
 #include "outside_objects.h"
@@ -17,14 +18,15 @@ namespace ambrelle {
 namespace {
 
 // The field's value, or the empty text for Null, read as Val reads its text
-// (a number as under "." regional settings, whatever the user's are).
-HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, double* quantity) {
+// (a number as under "." regional settings, whatever the user's are). The
+// field is looked up by name on first use; a record set's Field object
+// always shows the current record, so one lookup serves every record.
+HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, ComPtr<ADOField>* field, double* quantity) {
     *quantity = 0;
-    ComPtr<ADOField> field;
-    HRESULT hr = GetField(records, name, &field);
+    HRESULT hr = *field ? S_OK : GetField(records, name, field->ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
     UniqueVariant value;
-    hr = FieldValueOrEmpty(field.Get(), value.ptr());
+    hr = FieldValueOrEmpty(field->Get(), value.ptr());
     if (FAILED(hr)) return hr;
     return ValOfValue(value.get(), quantity);
 }
@@ -55,11 +57,13 @@ HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
     hr = QueryRs->get_RecordCount(&count);
     if (FAILED(hr)) return hr;
     // The count is trusted: EOF is not tested on the way.
+    ComPtr<ADOField> requested;
+    ComPtr<ADOField> confirmed;
     for (ADO_LONGPTR i = 1; i <= count; ++i) {
         double quantity = 0;
-        hr = QuantityOf(QueryRs.Get(), L"FReqQty", &quantity);
+        hr = QuantityOf(QueryRs.Get(), L"FReqQty", std::addressof(requested), &quantity);
         if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumReqQty);
-        if (SUCCEEDED(hr)) hr = QuantityOf(QueryRs.Get(), L"FValidateQty", &quantity);
+        if (SUCCEEDED(hr)) hr = QuantityOf(QueryRs.Get(), L"FValidateQty", std::addressof(confirmed), &quantity);
         if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumValidateQty);
         if (SUCCEEDED(hr)) hr = QueryRs->MoveNext();
         if (FAILED(hr)) return hr;
