@@ -1,0 +1,271 @@
+// Time from `show` to the first painted result window, for bills of growing
+// size, split into the bill service's own fill of the record set and the
+// component's share; and a page down with repaint in the grid. Each figure is
+// the median of several runs; a one-record bill, measured in the same run, is
+// the reference (window creation is its floor).
+//
+// Usage: show_bench [--runs N] [COUNT...]   (default counts 1000 100000)
+// Run under the project's Wine prefix with the stand-ins registered.
+#include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "ado.h"
+#include "bill_info.h"
+#include "share_props.h"
+#include "tessary.h"
+#include "unique_bstr.h"
+#include "unique_variant.h"
+
+using Microsoft::WRL::ComPtr;
+using ambrelle::UniqueBstr;
+using ambrelle::UniqueVariant;
+
+namespace {
+
+constexpr wchar_t kSessionString[] = L"Data Source=BENCH;UserName=bench";
+constexpr wchar_t kWindowClass[] = L"AmbrelleFrmValidateQuery";
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+HRESULT CreateByProgId(const wchar_t* prog_id, ComPtr<IDispatch>* object) {
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
+    if (FAILED(hr)) return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object->ReleaseAndGetAddressOf()));
+}
+
+HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
+    DISPID id;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPID put = DISPID_PROPERTYPUT;
+    const bool is_put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS params = {args, is_put ? &put : nullptr, count, is_put ? 1u : 0u};
+    EXCEPINFO excep = {};
+    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
+    SysFreeString(excep.bstrSource);
+    SysFreeString(excep.bstrDescription);
+    SysFreeString(excep.bstrHelpFile);
+    return hr;
+}
+
+HRESULT PublishSessionString() {
+    ComPtr<IDispatch> service;
+    HRESULT hr = CreateByProgId(ambrelle::share_props::kProgId, &service);
+    if (FAILED(hr)) return hr;
+    UniqueBstr name(ambrelle::share_props::kPropsString);
+    VARIANT args[3];
+    V_VT(&args[0]) = VT_BSTR;
+    V_BSTR(&args[0]) = SysAllocString(kSessionString);
+    V_VT(&args[1]) = VT_BSTR;
+    V_BSTR(&args[1]) = name.get();
+    V_VT(&args[2]) = VT_I4;
+    V_I4(&args[2]) = static_cast<LONG>(GetCurrentProcessId());
+    hr = Call(service.Get(), L"SetProperty", DISPATCH_METHOD, args, 3, nullptr);
+    VariantClear(&args[0]);
+    return hr;
+}
+
+// The bill service serves `count` generated records for every bill.
+HRESULT ServeGeneratedRows(LONG count) {
+    ComPtr<IDispatch> steering;
+    HRESULT hr = CreateByProgId(L"Quistral.IBillInfo.Steering", &steering);
+    if (FAILED(hr)) return hr;
+    VARIANT arg;
+    V_VT(&arg) = VT_I4;
+    V_I4(&arg) = count;
+    return Call(steering.Get(), L"ServeGeneratedRows", DISPATCH_METHOD, &arg, 1, nullptr);
+}
+
+HRESULT ServeSampleData() {
+    ComPtr<IDispatch> steering;
+    HRESULT hr = CreateByProgId(L"Quistral.IBillInfo.Steering", &steering);
+    return SUCCEEDED(hr) ? Call(steering.Get(), L"ServeSampleData", DISPATCH_METHOD, nullptr, 0, nullptr) : hr;
+}
+
+// The service's own share: QueryValidate into a new record set.
+HRESULT TimeServiceFill(LONG kind, double* seconds) {
+    ComPtr<IDispatch> bill;
+    HRESULT hr = CreateByProgId(ambrelle::bill_info::kProgId, &bill);
+    if (FAILED(hr)) return hr;
+    ComPtr<IDispatch> records;
+    hr = CreateByProgId(L"ADODB.Recordset", &records);
+    if (FAILED(hr)) return hr;
+    LONG fid = 1;
+    IDispatch* record_variable = records.Detach();
+    VARIANT args[4];
+    V_VT(&args[0]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[0]) = &kind;
+    V_VT(&args[1]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[1]) = &fid;
+    V_VT(&args[2]) = VT_BYREF | VT_DISPATCH;
+    V_DISPATCHREF(&args[2]) = &record_variable;
+    V_VT(&args[3]) = VT_BSTR;
+    V_BSTR(&args[3]) = SysAllocString(kSessionString);
+    UniqueVariant result;
+    const double started = Now();
+    hr = Call(bill.Get(), L"QueryValidate", DISPATCH_METHOD, args, 4, result.ptr());
+    *seconds = Now() - started;
+    SysFreeString(V_BSTR(&args[3]));
+    if (record_variable) record_variable->Release();
+    return hr;
+}
+
+// What the host sees of one show: the time until the grid's first paint has
+// completed, and the cost of a page down with repaint.
+struct ShowTiming {
+    double started = 0;
+    double painted = 0;
+    double page_down = 0;
+    bool saw_paint = false;
+};
+ShowTiming* g_timing = nullptr;
+HHOOK g_hook = nullptr;
+
+void MeasurePageDownAndClose(HWND form) {
+    HWND grid = FindWindowExW(form, nullptr, tessary::kWindowClass, nullptr);
+    if (grid) {
+        constexpr int kPages = 10;
+        const double started = Now();
+        for (int i = 0; i < kPages; ++i) {
+            SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+            UpdateWindow(grid);
+        }
+        g_timing->page_down = (Now() - started) / kPages;
+    }
+    PostMessageW(form, WM_CLOSE, 0, 0);
+}
+
+// Watches the messages the modal loop takes: the grid's first WM_PAINT is
+// followed by a message of our own, so the next retrieval comes right after
+// the paint has been done.
+LRESULT CALLBACK WatchMessages(int code, WPARAM wparam, LPARAM lparam) {
+    auto* message = reinterpret_cast<MSG*>(lparam);
+    if (code == HC_ACTION && wparam == PM_REMOVE && g_timing && message) {
+        static const UINT painted_message = RegisterWindowMessageW(L"AmbrelleBench.Painted");
+        wchar_t name[64] = {};
+        if (message->message == WM_PAINT && !g_timing->saw_paint && message->hwnd &&
+            GetClassNameW(message->hwnd, name, 64) && wcscmp(name, tessary::kWindowClass) == 0) {
+            g_timing->saw_paint = true;
+            PostMessageW(GetParent(message->hwnd), painted_message, 0, 0);
+        } else if (message->message == painted_message && g_timing->painted == 0) {
+            g_timing->painted = Now();
+            MeasurePageDownAndClose(message->hwnd);
+        }
+    }
+    return CallNextHookEx(g_hook, code, wparam, lparam);
+}
+
+HRESULT TimeShow(LONG kind, ShowTiming* timing) {
+    ComPtr<IDispatch> validate;
+    HRESULT hr = CreateByProgId(L"Ambrelle.ClsValidate", &validate);
+    if (FAILED(hr)) return hr;
+    LONG fid = 1;
+    VARIANT arg;
+    V_VT(&arg) = VT_BYREF | VT_I4;
+    V_I4REF(&arg) = &fid;
+    hr = Call(validate.Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    V_I4REF(&arg) = &kind;
+    if (SUCCEEDED(hr)) hr = Call(validate.Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    if (FAILED(hr)) return hr;
+    *timing = ShowTiming();
+    g_timing = timing;
+    g_hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
+    UniqueVariant shown;
+    timing->started = Now();
+    hr = Call(validate.Get(), L"show", DISPATCH_METHOD, nullptr, 0, shown.ptr());
+    UnhookWindowsHookEx(g_hook);
+    g_timing = nullptr;
+    if (SUCCEEDED(hr) && timing->painted == 0) hr = E_FAIL;
+    return hr;
+}
+
+struct Row {
+    LONG kind;
+    LONG count;
+    double fill = 0, total = 0, page_down = 0;
+};
+
+HRESULT Measure(Row* row, int runs) {
+    HRESULT hr = ServeGeneratedRows(row->count);
+    if (FAILED(hr)) return hr;
+    std::vector<double> fills, totals, pages;
+    for (int run = 0; run < runs; ++run) {
+        double fill = 0;
+        hr = TimeServiceFill(row->kind, &fill);
+        if (FAILED(hr)) return hr;
+        ShowTiming timing;
+        hr = TimeShow(row->kind, &timing);
+        if (FAILED(hr)) return hr;
+        fills.push_back(fill);
+        totals.push_back(timing.painted - timing.started);
+        pages.push_back(timing.page_down);
+    }
+    row->fill = Median(fills);
+    row->total = Median(totals);
+    row->page_down = Median(pages);
+    return S_OK;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int runs = 3;
+    std::vector<LONG> counts;
+    for (int i = 1; i < argc; ++i) {
+        if (wcscmp(argv[i], L"--runs") == 0 && i + 1 < argc)
+            runs = std::max(1, _wtoi(argv[++i]));
+        else
+            counts.push_back(_wtol(argv[i]));
+    }
+    if (counts.empty()) counts = {1000, 100000};
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    int exit_code = 0;
+    if (FAILED(PublishSessionString())) {
+        fwprintf(stderr, L"publishing the session string failed\n");
+        exit_code = 1;
+    }
+    std::vector<Row> rows;
+    for (LONG kind : {0L, 1L}) {
+        rows.push_back({kind, 1});
+        for (LONG count : counts) rows.push_back({kind, count});
+    }
+    wprintf(L"show to the first painted window (median of %d runs)\n", runs);
+    wprintf(L"kind  records   total ms  service fill ms  component ms  vs 1 record ms  page down ms\n");
+    double reference = 0;
+    for (Row& row : rows) {
+        if (exit_code) break;
+        HRESULT hr = Measure(&row, runs);
+        if (FAILED(hr)) {
+            fwprintf(stderr, L"kind %ld, %ld records: failed 0x%08lX\n", row.kind, row.count,
+                     static_cast<unsigned long>(hr));
+            exit_code = 1;
+            break;
+        }
+        if (row.count == 1) reference = row.total;
+        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %13.2f\n", row.kind, row.count, row.total * 1000,
+                row.fill * 1000, (row.total - row.fill) * 1000, (row.total - reference) * 1000,
+                row.page_down * 1000);
+    }
+    ServeSampleData();
+    CoUninitialize();
+    return exit_code;
+}
