@@ -1,5 +1,7 @@
 #include "record_set_writer.h"
 
+#include <vector>
+
 #include "unique_bstr.h"
 #include "unique_variant.h"
 
@@ -27,19 +29,27 @@ HRESULT AppendFields(ADOFields* fields, BillLayout layout) {
     return S_OK;
 }
 
-HRESULT WriteRow(ADOFields* fields, BillLayout layout, const BillRow& row) {
+// The record set's Field objects in the layout's order: a Field shows the
+// current record, so the objects looked up once serve every new record.
+HRESULT LookUpFields(ADOFields* fields, BillLayout layout, std::vector<ComPtr<ADOField>>* objects) {
     const std::vector<FieldSpec>& specs = FieldsOf(layout);
-    for (size_t i = 0; i < specs.size() && i < row.size(); ++i) {
-        // Empty stands for a value the row does not set.
-        if (row[i].vt() == VT_EMPTY) continue;
+    objects->assign(specs.size(), nullptr);
+    for (size_t i = 0; i < specs.size(); ++i) {
         UniqueVariant index;
         V_VT(index.ptr()) = VT_BSTR;
         V_BSTR(index.ptr()) = SysAllocString(specs[i].name);
         if (!V_BSTR(index.ptr())) return E_OUTOFMEMORY;
-        ComPtr<ADOField> field;
-        HRESULT hr = fields->get_Item(index.get(), &field);
+        HRESULT hr = fields->get_Item(index.get(), (*objects)[i].ReleaseAndGetAddressOf());
         if (FAILED(hr)) return hr;
-        hr = field->put_Value(row[i].get());
+    }
+    return S_OK;
+}
+
+HRESULT WriteRow(const std::vector<ComPtr<ADOField>>& objects, const BillRow& row) {
+    for (size_t i = 0; i < objects.size() && i < row.size(); ++i) {
+        // Empty stands for a value the row does not set.
+        if (row[i].vt() == VT_EMPTY) continue;
+        HRESULT hr = objects[i]->put_Value(row[i].get());
         if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -82,10 +92,13 @@ HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const std::ve
     if (FAILED(hr)) return hr;
     hr = recordset->Open(MissingArgument(), MissingArgument(), adOpenStatic, adLockBatchOptimistic, adCmdUnspecified);
     if (FAILED(hr)) return hr;
+    std::vector<ComPtr<ADOField>> objects;
+    hr = LookUpFields(fields.Get(), layout, &objects);
+    if (FAILED(hr)) return hr;
     for (const BillRow& row : rows) {
         hr = recordset->AddNew(MissingArgument(), MissingArgument());
         if (FAILED(hr)) return hr;
-        hr = WriteRow(fields.Get(), layout, row);
+        hr = WriteRow(objects, row);
         if (FAILED(hr)) return hr;
     }
     if (rows.empty()) return S_OK;
