@@ -78,6 +78,43 @@ TEST_F(WindowSettings, NothingStoredOpensAtTheDefaultsAndClosingStoresThem) {
     EXPECT_FALSE(StoredSetting(L"1ReqRejValidate").has_value());
 }
 
+TEST_F(WindowSettings, RunsInTheDisplayScalingAndRegionalSettingsAskedFor) {
+    // The configurations the tests are run in (CTest tells which).
+    char dpi[16] = {}, decimal[8] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableA("AMBRELLE_EXPECT_DPI", dpi, sizeof(dpi)));
+    ASSERT_NE(0u, GetEnvironmentVariableA("AMBRELLE_EXPECT_DECIMAL", decimal, sizeof(decimal)));
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(atoi(dpi), GetDeviceCaps(screen, LOGPIXELSX));
+    EXPECT_EQ(atoi(dpi), GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    wchar_t separator[8] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+    EXPECT_EQ(std::wstring(decimal, decimal + strlen(decimal)), std::wstring(separator));
+}
+
+TEST_F(WindowSettings, ShowingAndClosingWithoutMovingStoresTheSameNumbersEveryTime) {
+    // A dragged width that is no whole number of twips, as at 175 %.
+    ShowOnce(0, [](HWND window) {
+        EXPECT_EQ(S_OK, PutGridColumnWidth(window, 3, 1234.5f));
+        return true;
+    });
+    std::vector<std::wstring> keys(std::begin(kWinKeys), std::end(kWinKeys));
+    for (int column = 1; column <= 12; ++column) keys.push_back(std::to_wstring(column) + L"ReqValidate");
+    std::vector<std::wstring> first;
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        Geometry opened = ShowOnce(0);  // every show succeeds
+        ASSERT_EQ(12u, opened.widths.size());
+        EXPECT_FLOAT_EQ(1234.5f, opened.widths[2]) << cycle;
+        std::vector<std::wstring> stored;
+        for (const std::wstring& key : keys) stored.push_back(StoredSetting(key.c_str()).value_or(L"(none)"));
+        if (cycle == 1) {
+            first = stored;
+        } else {
+            EXPECT_EQ(first, stored) << cycle;
+        }
+    }
+}
+
 TEST_F(WindowSettings, ConfirmationKindsShareTheirSetAndTheRejectionKindKeepsItsOwn) {
     const RECT moved = PixelsOfTwips(1500, 900, 9000, 6000);
     ShowOnce(2, [&](HWND window) {
