@@ -147,6 +147,8 @@ FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
 
 HRESULT FrmValidateQuery::Show() {
     if (hwnd_) return RaiseComError(E_UNEXPECTED, GUID_NULL, L"Ambrelle", L"The window is already shown.");
+    // The settings and value components are fetched once for this show.
+    OutsideObjectsInUse outside_objects;
     HRESULT hr = Load();
     if (FAILED(hr)) {
         PreservedErrorInfo keep;
