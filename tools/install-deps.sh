@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++-mingw-w64-i686 mingw-w64-tools libwine-dev googletest
     wine wine32:i386 xvfb x11-utils xdotool imagemagick
-    fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev
+    fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev python3
 )
 
 as_root() {

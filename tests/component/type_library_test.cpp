@@ -109,9 +109,10 @@ TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
         VARTYPE param;
         USHORT param_flags;
     } table[] = {
+        // Listed as FID, QueryClass, show; the vtable holds FID, show, QueryClass.
         {L"FID", 0x68030000, INVOKE_PROPERTYPUT, 7 * 4, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
-        {L"show", 0x60030002, INVOKE_FUNC, 8 * 4, VT_PTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
         {L"QueryClass", 0x68030003, INVOKE_PROPERTYPUT, 9 * 4, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+        {L"show", 0x60030002, INVOKE_FUNC, 8 * 4, VT_PTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
     };
     for (UINT i = 0; i < 3; ++i) {
         FUNCDESC* func = nullptr;
@@ -127,9 +128,22 @@ TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
         EXPECT_EQ(VT_HRESULT, func->elemdescFunc.tdesc.vt);
         ASSERT_EQ(1, func->cParams);
         EXPECT_EQ(want.param, func->lprgelemdescParam[0].tdesc.vt);
-        EXPECT_EQ(i == 1 ? VT_BOOL : VT_I4, func->lprgelemdescParam[0].tdesc.lptdesc->vt);
+        EXPECT_EQ(i == 2 ? VT_BOOL : VT_I4, func->lprgelemdescParam[0].tdesc.lptdesc->vt);
         EXPECT_EQ(want.param_flags, func->lprgelemdescParam[0].paramdesc.wParamFlags);
         vtable_half->ReleaseFuncDesc(func);
+    }
+
+    // The dispatch half, as an object browser shows it, lists them in the same
+    // order after IDispatch's seven.
+    TypeAttr dispatch_attr(dispatch_half.Get());
+    ASSERT_EQ(7 + 3, dispatch_attr->cFuncs);
+    for (UINT i = 0; i < 3; ++i) {
+        FUNCDESC* listed = nullptr;
+        ASSERT_EQ(S_OK, dispatch_half->GetFuncDesc(7 + i, &listed));
+        UniqueBstr name;
+        ASSERT_EQ(S_OK, dispatch_half->GetDocumentation(listed->memid, name.put(), nullptr, nullptr, nullptr));
+        EXPECT_STREQ(table[i].name, name.c_str()) << i;
+        dispatch_half->ReleaseFuncDesc(listed);
     }
 
     // No property get: FID and QueryClass are write-only.
