@@ -2,7 +2,17 @@
 # registered in the project's Wine prefix, and tests that run in its session.
 
 set(WIDL_INCLUDE_DIR /usr/include/wine/wine/windows CACHE PATH "IDL files of the platform (libwine-dev)")
-set(WIDL_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Folder of stdole2.tlb")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(WIDL_TARGET --win64 -DAMBRELLE_WIN64)
+    set(WIDL_STDOLE_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH "Folder of stdole2.tlb")
+    set(AMBRELLE_WINE_ARCH win64)
+else()
+    set(WIDL_TARGET --win32)
+    set(WIDL_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Folder of stdole2.tlb")
+    set(AMBRELLE_WINE_ARCH win32)
+endif()
+# The Wine prefix of this build tree matches the build's target (tools/wine-env.sh).
+file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${AMBRELLE_WINE_ARCH}\n")
 
 # ambrelle_idl(<idl> TLB <var> HEADER <var> [IID <var>])
 # Compiles an IDL file with widl into a type library, a C/C++ header and,
@@ -16,18 +26,18 @@ function(ambrelle_idl idl)
     set(commands)
     if(ARG_TLB)
         list(APPEND outputs ${out_dir}/${name}.tlb)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -t -I${WIDL_INCLUDE_DIR} -L${WIDL_STDOLE_DIR}
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -t -I${WIDL_INCLUDE_DIR} -L${WIDL_STDOLE_DIR}
              -o ${out_dir}/${name}.tlb ${idl_path})
         set(${ARG_TLB} ${out_dir}/${name}.tlb PARENT_SCOPE)
     endif()
     if(ARG_HEADER)
         list(APPEND outputs ${out_dir}/${name}.h)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -h -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}.h ${idl_path})
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -h -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}.h ${idl_path})
         set(${ARG_HEADER} ${out_dir}/${name}.h PARENT_SCOPE)
     endif()
     if(ARG_IID)
         list(APPEND outputs ${out_dir}/${name}_i.c)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} --win32 -u -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}_i.c ${idl_path})
+        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -u -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}_i.c ${idl_path})
         set(${ARG_IID} ${out_dir}/${name}_i.c PARENT_SCOPE)
     endif()
     add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${idl_path} VERBATIM

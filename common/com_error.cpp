@@ -48,8 +48,10 @@ HRESULT RaiseFromExcepInfo(EXCEPINFO& excep, REFGUID iid) {
         excep.pfnDeferredFillIn(&excep);
         excep.pfnDeferredFillIn = nullptr;
     }
+    // An exception is a failure whatever its EXCEPINFO says: a success code in
+    // scode gives way to wCode, or to E_FAIL.
     HRESULT hr = excep.scode;
-    if (hr == S_OK) hr = excep.wCode ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode) : E_FAIL;
+    if (SUCCEEDED(hr)) hr = excep.wCode ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode) : E_FAIL;
     RaiseComError(hr, iid, excep.bstrSource, excep.bstrDescription);
     SysFreeString(excep.bstrSource);
     SysFreeString(excep.bstrDescription);

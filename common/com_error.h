@@ -25,7 +25,8 @@ ComErrorDetails TakeComError(HRESULT hr);
 void FillExcepInfoFromErrorInfo(HRESULT hr, EXCEPINFO* excep);
 
 // Re-raises an EXCEPINFO filled by IDispatch::Invoke as the thread's error
-// object, and returns the HRESULT it carries (scode, or one made from wCode).
+// object, and returns the failing HRESULT it carries (scode, or one made from
+// wCode, or E_FAIL: never a success code).
 HRESULT RaiseFromExcepInfo(EXCEPINFO& excep, REFGUID iid);
 
 }  // namespace ambrelle

@@ -69,6 +69,10 @@ STDMETHODIMP ClsValidate::show(VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     SetErrorInfo(0, nullptr);
+    // A show that reaches the thread while its window is open (a timer, a
+    // posted message, a call dispatched by the modal loop) leaves that window
+    // and everything it shows alone.
+    if (FrmValidateQuery::IsShownOnThisThread()) return RaiseAutomationError(kFormAlreadyShown);
 
     ComPtr<IDispatch> bill_info;
     HRESULT hr = CreateObjectByProgId(bill_info::kProgId, &bill_info);
@@ -118,8 +122,7 @@ HRESULT ClsValidate::QueryValidate(IDispatch* bill_info, VARIANT* result) {
     if (returned) {
         hr = returned.As(&taken);
         if (FAILED(hr))
-            return RaiseComError(DISP_E_TYPEMISMATCH, GUID_NULL, kComponentSource,
-                                 L"Type mismatch: the bill-information service did not return a record set.");
+            return RaiseAutomationError(kTypeMismatch);
     }
     validate_rs_ = taken;
     return S_OK;

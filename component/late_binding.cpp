@@ -15,12 +15,19 @@ HRESULT CreateObjectByProgId(const wchar_t* prog_id, IDispatch** object) {
     *object = nullptr;
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(object));
+    if (FAILED(hr)) return RaiseAutomationError(kCannotCreateObject);
+    SetErrorInfo(0, nullptr);
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(object));
     if (FAILED(hr)) {
-        const std::wstring description = std::wstring(L"ActiveX component can't create object: ") + prog_id;
-        return RaiseComError(hr, kNoInterface, kComponentSource, description.c_str());
+        // An error the object's server raised while creating it passes through.
+        IErrorInfo* raised = nullptr;
+        if (GetErrorInfo(0, &raised) == S_OK && raised) {
+            SetErrorInfo(0, raised);
+            raised->Release();
+            return hr;
+        }
+        return RaiseAutomationError(kCannotCreateObject);
     }
     return S_OK;
 }
@@ -29,10 +36,7 @@ HRESULT CallByName(IDispatch* object, const wchar_t* member, VARIANT* args, UINT
     DISPID id;
     LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) {
-        const std::wstring description = std::wstring(L"Object doesn't support this property or method: ") + member;
-        return RaiseComError(hr, kNoInterface, kComponentSource, description.c_str());
-    }
+    if (FAILED(hr)) return RaiseAutomationError(kMemberNotSupported);
     DISPPARAMS params = {args, nullptr, arg_count, 0};
     EXCEPINFO excep = {};
     UINT arg_err = 0;
@@ -41,7 +45,7 @@ HRESULT CallByName(IDispatch* object, const wchar_t* member, VARIANT* args, UINT
     if (hr == DISP_E_EXCEPTION) return RaiseFromExcepInfo(excep, kNoInterface);
     if (FAILED(hr)) {
         const std::wstring description = std::wstring(L"The call of ") + member + L" failed.";
-        return RaiseComError(hr, kNoInterface, kComponentSource, description.c_str());
+        return RaiseOwnError(hr, description.c_str());
     }
     return S_OK;
 }
@@ -57,7 +61,7 @@ HRESULT InvokeById(IDispatch* object, DISPID member, WORD flags, VARIANT* args, 
     if (FAILED(hr)) {
         wchar_t description[64];
         wsprintfW(description, L"The call of member %ld failed.", static_cast<long>(member));
-        return RaiseComError(hr, kNoInterface, kComponentSource, description);
+        return RaiseOwnError(hr, description);
     }
     return S_OK;
 }

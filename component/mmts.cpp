@@ -27,11 +27,10 @@ HRESULT CallGetProperty(IDispatch* service, LONG* process_id, BSTR* name, VARIAN
 
 // Set v = value: an object reference, or Nothing.
 HRESULT TakeAsObject(VARIANT* value) {
-    if (V_VT(value) == (VT_BYREF | VT_DISPATCH) || V_VT(value) == (VT_BYREF | VT_UNKNOWN) ||
-        V_VT(value) == (VT_BYREF | VT_VARIANT))
-        return VariantCopyInd(value, value);
+    HRESULT hr = VariantCopyInd(value, value);
+    if (FAILED(hr)) return hr;
     if (V_VT(value) == VT_DISPATCH || V_VT(value) == VT_UNKNOWN) return S_OK;
-    return RaiseComError(DISP_E_TYPEMISMATCH, kNoInterface, kComponentSource, L"Object required");
+    return RaiseAutomationError(kObjectRequired);
 }
 
 // v = value: an object gives its default value.
@@ -40,14 +39,14 @@ HRESULT TakeAsPlainValue(VARIANT* value) {
     if (FAILED(hr)) return hr;
     if (V_VT(value) != VT_DISPATCH) return S_OK;
     IDispatch* object = V_DISPATCH(value);
-    if (!object) return RaiseComError(E_POINTER, kNoInterface, kComponentSource, L"Object variable not set");
+    if (!object) return RaiseObjectNotSet();
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     UniqueVariant default_value;
     EXCEPINFO excep = {};
     hr = object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
                         default_value.ptr(), &excep, nullptr);
     if (hr == DISP_E_EXCEPTION) return RaiseFromExcepInfo(excep, kNoInterface);
-    if (FAILED(hr)) return RaiseComError(hr, kNoInterface, kComponentSource, L"Object doesn't support this property or method");
+    if (FAILED(hr)) return RaiseAutomationError(kMemberNotSupported);
     VariantClear(value);
     default_value.release_to(value);
     return S_OK;

@@ -1,8 +1,23 @@
 #!/usr/bin/env bash
 # Configures and builds Ambrelle, its stand-ins, tests and demo host.
-# Usage: build.sh [BUILD_DIR]   (default: build)
+# Usage: build.sh [BUILD_DIR [OPTIONS OF cmake --build...]]   (default: build)
+#
+# The component is a 32-bit DLL, and the build is for 32-bit Windows (i686)
+# wherever the machine can run 32-bit programs, which the 32-bit Wine needs.
+# A kernel without 32-bit support (some virtual machines) runs only 64-bit
+# Wine: there the same sources are built for 64-bit Windows (x86_64) so that
+# every test still runs. AMBRELLE_TARGET=i686 or x86_64 chooses by hand.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 build=${1:-$root/build}
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+target=${AMBRELLE_TARGET:-$("$root/tools/build-target.sh")}
+toolchain="$root/cmake/mingw-$target.cmake"
+[ -f "$toolchain" ] || { echo "unknown target: $target" >&2; exit 2; }
+# A tree configured for the other target is configured anew (its Wine prefix
+# is of the other kind too).
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*=$toolchain\$" "$build/CMakeCache.txt"; then
+    rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles" "$build/wineprefix" "$build/wine64-bin"
+fi
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
+shift || true
+cmake --build "$build" -j"$(nproc)" "$@"

@@ -39,7 +39,7 @@ start_display() {
 }
 
 create_prefix() {
-    [ -f "$WINEPREFIX/.ambrelle-ready" ] && return
+    [ -f "$WINEPREFIX/.ambrelle-ready-$WINEARCH" ] && return
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
@@ -58,7 +58,7 @@ create_prefix() {
     wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
         /t REG_DWORD /d "$ambrelle_dpi" /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.ambrelle-ready"
+    touch "$WINEPREFIX/.ambrelle-ready-$WINEARCH"
 }
 
 start_wineserver() {

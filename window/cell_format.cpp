@@ -1,11 +1,61 @@
 #include "cell_format.h"
 
+#include <cmath>
+
 #include "unique_bstr.h"
 #include "unique_variant.h"
 
 namespace ambrelle {
 
 namespace {
+
+// The most decimal places a quantity is shown with (the scale of the
+// Automation's Decimal type); a larger count shows this many.
+constexpr SHORT kMaxDecimalPlaces = 28;
+// From this magnitude on every significant digit of a double stands before
+// the point; such numbers are written out here, in the form the platform's
+// format gives shorter ones (its fixed buffers do not take them).
+constexpr double kLongNumber = 1e15;
+
+std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
+    wchar_t text[16];
+    return GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 16) > 0 ? std::wstring(text) : std::wstring(fallback);
+}
+
+// "##,##0.00"-style formatting of a number of at least kLongNumber: its
+// significant digits (as the number's text carries them), zeros up to the
+// point, groups of three, and `places` zeros after the point.
+HRESULT FormatLongNumber(double number, int places, std::wstring* text) {
+    UniqueBstr digits_text;
+    HRESULT hr = VarBstrFromR8(number, LOCALE_INVARIANT, 0, digits_text.put());
+    if (FAILED(hr)) return hr;
+    NUMPARSE parsed = {};
+    BYTE digits[32];
+    parsed.cDig = sizeof(digits);
+    parsed.dwInFlags = NUMPRS_STD;
+    hr = VarParseNumFromStr(digits_text.get(), LOCALE_INVARIANT, 0, &parsed, digits);
+    if (FAILED(hr)) return hr;
+    if (parsed.nPwr10 < 0) return DISP_E_OVERFLOW;  // not a long number after all
+    std::wstring whole;
+    for (int i = 0; i < parsed.cDig; ++i) whole += static_cast<wchar_t>(L'0' + digits[i]);
+    whole.append(static_cast<size_t>(parsed.nPwr10), L'0');
+
+    const std::wstring group = LocaleText(LOCALE_STHOUSAND, L",");
+    text->clear();
+    if (parsed.dwOutFlags & NUMPRS_NEG) *text += LocaleText(LOCALE_SNEGATIVESIGN, L"-");
+    for (size_t i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0) *text += group;
+        *text += whole[i];
+    }
+    if (places > 0) *text += LocaleText(LOCALE_SDECIMAL, L".") + std::wstring(static_cast<size_t>(places), L'0');
+    return S_OK;
+}
+
+// The decimal places of a pattern ("##,#0.00" has 2).
+int PlacesOf(const std::wstring& pattern) {
+    const size_t point = pattern.find(L'.');
+    return point == std::wstring::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
+}
 
 HRESULT Format(VARIANT* value, const wchar_t* pattern, std::wstring* text) {
     UniqueBstr formatted;
@@ -24,7 +74,7 @@ std::wstring TrimBlanks(const std::wstring& text) {
     return text.substr(first, last - first + 1);
 }
 
-std::wstring NumberWithSignPlace(LONG number) {
+std::wstring NumberWithSignPlace(LONGLONG number) {
     return number < 0 ? std::to_wstring(number) : L" " + std::to_wstring(number);
 }
 
@@ -32,7 +82,17 @@ std::wstring QuantityPattern(const std::wstring& decimals) {
     SHORT places = 0;
     if (!decimals.empty()) {
         UniqueBstr text(decimals.c_str(), static_cast<UINT>(decimals.size()));
-        if (FAILED(VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places)) || places < 0) places = 0;
+        const HRESULT hr = VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places);
+        // A count beyond 16 bits asks for more places than can be shown.
+        if (hr == DISP_E_OVERFLOW) {
+            double count = 0;
+            places = SUCCEEDED(VarR8FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &count)) && count > 0
+                         ? kMaxDecimalPlaces
+                         : 0;
+        } else if (FAILED(hr) || places < 0) {
+            places = 0;
+        }
+        if (places > kMaxDecimalPlaces) places = kMaxDecimalPlaces;
     }
     return places == 0 ? std::wstring(L"##,#0") : L"##,#0." + std::wstring(static_cast<size_t>(places), L'0');
 }
@@ -45,9 +105,15 @@ HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pat
     V_BSTR(text.ptr()) = SysAllocStringLen(quantity.data(), static_cast<UINT>(quantity.size()));
     if (!V_BSTR(text.ptr())) return E_OUTOFMEMORY;
     double number = 0;
-    if (FAILED(VarR8FromStr(V_BSTR(text.ptr()), LOCALE_USER_DEFAULT, 0, &number))) {
+    const HRESULT hr = VarR8FromStr(V_BSTR(text.ptr()), LOCALE_USER_DEFAULT, 0, &number);
+    if (FAILED(hr) && hr != DISP_E_OVERFLOW) {
         *cell = quantity;  // not a number: shown as it is
         return S_OK;
+    }
+    if (FAILED(hr) || !(std::fabs(number) < kLongNumber)) {
+        // Beyond a double the text is shown as it is; a long number is written out.
+        if (FAILED(hr)) *cell = quantity;
+        return FAILED(hr) ? S_OK : FormatLongNumber(number, PlacesOf(pattern), cell);
     }
     return Format(text.ptr(), pattern.c_str(), cell);
 }
@@ -61,6 +127,8 @@ HRESULT FormatDate(const VARIANT& value, std::wstring* cell) {
 }
 
 HRESULT FormatTotal(double total, std::wstring* cell) {
+    if (!std::isfinite(total)) return DISP_E_OVERFLOW;
+    if (!(std::fabs(total) < kLongNumber)) return FormatLongNumber(total, 4, cell);
     VARIANT value;
     V_VT(&value) = VT_R8;
     V_R8(&value) = total;

@@ -15,21 +15,23 @@ std::wstring TrimBlanks(const std::wstring& text);
 
 // A whole number as Str writes it: a leading blank in place of the sign of a
 // number that is not negative (" 1", "-1").
-std::wstring NumberWithSignPlace(LONG number);
+std::wstring NumberWithSignPlace(LONGLONG number);
 
 // The pattern of a quantity with `decimals` places: "##,#0" for an empty text
-// or "0", "##,#0." and that many "0" otherwise. A text that is not a whole
-// number from 0 up counts as 0 places.
+// or "0", "##,#0." and that many "0" otherwise, 28 at most (a larger count,
+// up to any 32-bit one, gives 28). A text that is not a number from 0 up
+// counts as 0 places.
 std::wstring QuantityPattern(const std::wstring& decimals);
 
 // A quantity's text formatted with the pattern: the empty text stays empty, a
-// text that is not a number is shown unchanged.
+// text that is not a number (or is beyond a double) is shown unchanged. A
+// number of any magnitude gets its full text.
 HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell);
 
 // "yyyy-mm-dd" of a date value; Null (and Empty) give the empty text.
 HRESULT FormatDate(const VARIANT& value, std::wstring* cell);
 
-// A total with the pattern "##,##0.0000".
+// A total with the pattern "##,##0.0000", of any finite magnitude.
 HRESULT FormatTotal(double total, std::wstring* cell);
 
 }  // namespace ambrelle

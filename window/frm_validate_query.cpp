@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 #include "com_error.h"
@@ -100,7 +101,7 @@ HRESULT CreateAmbientFont(int dpi_y, IFontDisp** font) {
 }
 
 struct DisabledThreadWindows {
-    std::vector<HWND> windows;
+    std::vector<HWND>* windows;
     HWND except;
 };
 
@@ -108,9 +109,49 @@ BOOL CALLBACK DisableThreadWindow(HWND hwnd, LPARAM lparam) {
     auto* disabled = reinterpret_cast<DisabledThreadWindows*>(lparam);
     if (hwnd != disabled->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
         EnableWindow(hwnd, FALSE);
-        disabled->windows.push_back(hwnd);
+        disabled->windows->push_back(hwnd);
     }
     return TRUE;
+}
+
+// Watches the end of a thread's apartment: its last CoUninitialize releases
+// the thread's window object while the objects it holds can still be released.
+class ApartmentEndWatch final : public IInitializeSpy {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IInitializeSpy) return E_NOINTERFACE;
+        *object = static_cast<IInitializeSpy*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return refs;
+    }
+    STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
+    STDMETHODIMP PostInitialize(HRESULT hr, DWORD, DWORD) override { return hr; }
+    STDMETHODIMP PreUninitialize(DWORD apartment_refs) override {
+        if (apartment_refs == 1) FrmValidateQuery::ReleaseThreadInstance();
+        return S_OK;
+    }
+    STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
+
+private:
+    LONG refs_ = 1;
+};
+
+// The icons of the window class are the DLL's own: they go with the class.
+void UnregisterWindowClass() {
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    if (!GetClassInfoExW(ResourceModule(), kWindowClass, &window_class)) return;
+    if (!UnregisterClassW(kWindowClass, ResourceModule())) return;
+    if (window_class.hIcon) DestroyIcon(window_class.hIcon);
+    if (window_class.hIconSm && window_class.hIconSm != window_class.hIcon) DestroyIcon(window_class.hIconSm);
 }
 
 }  // namespace
@@ -119,6 +160,10 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
     if (!t_default_instance) {
         auto* created = new (std::nothrow) FrmValidateQuery();
         if (!created) return E_OUTOFMEMORY;
+        if (auto* watch = new (std::nothrow) ApartmentEndWatch()) {
+            if (SUCCEEDED(CoRegisterInitializeSpy(watch, &created->watch_cookie_))) created->apartment_watch_ = watch;
+            watch->Release();
+        }
         EnterCriticalSection(InstancesLock());
         AllInstances().push_back(created);
         LeaveCriticalSection(InstancesLock());
@@ -128,9 +173,27 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
     return S_OK;
 }
 
+bool FrmValidateQuery::IsShownOnThisThread() { return t_default_instance && t_default_instance->hwnd_; }
+
+void FrmValidateQuery::ReleaseThreadInstance() {
+    FrmValidateQuery* instance = t_default_instance;
+    if (!instance || instance->hwnd_) return;
+    EnterCriticalSection(InstancesLock());
+    std::vector<FrmValidateQuery*>& instances = AllInstances();
+    instances.erase(std::remove(instances.begin(), instances.end(), instance), instances.end());
+    LeaveCriticalSection(InstancesLock());
+    t_default_instance = nullptr;
+    if (instance->apartment_watch_) CoRevokeInitializeSpy(instance->watch_cookie_);
+    delete instance;
+}
+
 void FrmValidateQuery::ReleaseAllInstances() {
     EnterCriticalSection(InstancesLock());
     for (FrmValidateQuery* instance : AllInstances()) {
+        // The watch lives in this DLL: the calling thread's is revoked. (The
+        // DLL unloads with other threads' objects alive only when forced.)
+        if (instance->apartment_watch_ && instance->thread_id_ == GetCurrentThreadId())
+            CoRevokeInitializeSpy(instance->watch_cookie_);
         // The DLL is being unloaded, possibly after the record-set library:
         // its objects are let go without calling into it.
         instance->QueryRs.Detach();
@@ -138,15 +201,16 @@ void FrmValidateQuery::ReleaseAllInstances() {
     }
     AllInstances().clear();
     LeaveCriticalSection(InstancesLock());
+    t_default_instance = nullptr;
     AbandonOutsideObjects();
     // A class registered by a DLL outlives it unless it is unregistered.
-    UnregisterClassW(kWindowClass, ResourceModule());
+    UnregisterWindowClass();
 }
 
 FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
 
 HRESULT FrmValidateQuery::Show() {
-    if (hwnd_) return RaiseComError(E_UNEXPECTED, GUID_NULL, L"Ambrelle", L"The window is already shown.");
+    if (hwnd_) return RaiseAutomationError(kFormAlreadyShown);
     // The settings and value components are fetched once for this show.
     OutsideObjectsInUse outside_objects;
     HRESULT hr = Load();
@@ -233,7 +297,11 @@ HRESULT FrmValidateQuery::Form_Load() {
 }
 
 void FrmValidateQuery::RunModalLoop() {
-    DisabledThreadWindows disabled{{}, hwnd_};
+    // As a modal dialog: the host's windows on this thread are disabled while
+    // the window is shown, and the one that was active is active again after.
+    active_before_ = GetActiveWindow();
+    disabled_windows_.clear();
+    DisabledThreadWindows disabled{&disabled_windows_, hwnd_};
     EnumThreadWindows(GetCurrentThreadId(), DisableThreadWindow, reinterpret_cast<LPARAM>(&disabled));
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
@@ -256,7 +324,17 @@ void FrmValidateQuery::RunModalLoop() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    for (HWND window : disabled.windows) EnableWindow(window, TRUE);
+    EnableHostWindows();
+    if (active_before_ && IsWindow(active_before_) && GetActiveWindow() != active_before_)
+        SetActiveWindow(active_before_);
+    active_before_ = nullptr;
+}
+
+// Enabled again before the window goes, so that activation returns to them.
+void FrmValidateQuery::EnableHostWindows() {
+    for (HWND window : disabled_windows_)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    disabled_windows_.clear();
 }
 
 void FrmValidateQuery::cmdOK_Click() { Unload(); }
@@ -290,6 +368,9 @@ void FrmValidateQuery::DestroyOnScreenWindow() {
     }
     if (hwnd_) {
         HWND window = hwnd_;
+        EnableHostWindows();
+        if (active_before_ && IsWindow(active_before_) && GetActiveWindow() == window)
+            SetActiveWindow(active_before_);
         hwnd_ = nullptr;
         cmd_ok_ = nullptr;
         DestroyWindow(window);
@@ -348,7 +429,9 @@ HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
         VARIANT zero;
         V_VT(&zero) = VT_I4;
         V_I4(&zero) = 0;
-        if (VarCmp(fid.ptr(), &zero, LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ))
+        // The lowest row number has no index in the grid (and is never one of its rows).
+        if (VarCmp(fid.ptr(), &zero, LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ) &&
+            row != std::numeric_limits<LONG>::min())
             return LdgValidateQuery.MarkRow(row - 1);
     }
     return S_OK;

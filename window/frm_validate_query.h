@@ -13,6 +13,7 @@
 
 #include "ado.h"
 #include "grid_control.h"
+#include "server_module.h"
 
 namespace ambrelle {
 
@@ -29,10 +30,17 @@ struct TitleInfo {
 
 class FrmValidateQuery {
 public:
-    // The calling thread's window object, created on first use.
+    // The calling thread's window object, created on first use. It lives
+    // until the thread's apartment ends (or the DLL is unloaded), and keeps
+    // the DLL loaded meanwhile.
     static HRESULT DefaultInstance(FrmValidateQuery** window);
+    // The calling thread's window is loaded and shown.
+    static bool IsShownOnThisThread();
     // Releases every thread's window object (the DLL is being unloaded).
     static void ReleaseAllInstances();
+    // Releases the calling thread's window object unless it is shown (its
+    // apartment is ending).
+    static void ReleaseThreadInstance();
 
     void PutFID(LONG* value) { FID = *value; }
     void PutQueryClass(LONG* value) { QueryClass = *value; }
@@ -71,6 +79,7 @@ private:
     void Unload();
     void DestroyOnScreenWindow();
     void RunModalLoop();
+    void EnableHostWindows();
 
     HRESULT Form_Load();
     void Form_Unload();
@@ -103,6 +112,16 @@ private:
     ControlSite* grid_site_ = nullptr;
     GridEventSink* grid_events_ = nullptr;
     GridControl LdgValidateQuery;
+    // The host's windows disabled while the window is shown, and the one that
+    // was active before it.
+    std::vector<HWND> disabled_windows_;
+    HWND active_before_ = nullptr;
+
+    // The object's thread, and the watch on the end of its apartment.
+    DWORD thread_id_ = GetCurrentThreadId();
+    IInitializeSpy* apartment_watch_ = nullptr;
+    ULARGE_INTEGER watch_cookie_ = {};
+    ModuleObjectCount module_count_;
 };
 
 }  // namespace ambrelle

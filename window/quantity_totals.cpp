@@ -2,6 +2,7 @@
 #include "frm_validate_query.h"
 
 #include <cmath>
+#include <memory>
 
 #include "com_error.h"
 #include "outside_objects.h"
@@ -16,19 +17,18 @@ namespace ambrelle {
 
 namespace {
 
-// The field's value, or the empty text for Null, read as Val reads a text.
-HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, double* quantity) {
+// The field's value, or the empty text for Null, read as Val reads its text
+// (a number as under "." regional settings, whatever the user's are). The
+// field is looked up by name on first use; a record set's Field object
+// always shows the current record, so one lookup serves every record.
+HRESULT QuantityOf(_ADORecordset* records, const wchar_t* name, ComPtr<ADOField>* field, double* quantity) {
     *quantity = 0;
-    ComPtr<ADOField> field;
-    HRESULT hr = GetField(records, name, &field);
+    HRESULT hr = *field ? S_OK : GetField(records, name, field->ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
     UniqueVariant value;
-    hr = FieldValueOrEmpty(field.Get(), value.ptr());
+    hr = FieldValueOrEmpty(field->Get(), value.ptr());
     if (FAILED(hr)) return hr;
-    UniqueBstr text;
-    hr = ToText(value.get(), &text);
-    if (FAILED(hr)) return hr;
-    return ValOfText(std::wstring(text.c_str(), text.length()), quantity);
+    return ValOfValue(value.get(), quantity);
 }
 
 HRESULT AddToTotal(double quantity, double* total) {
@@ -48,7 +48,7 @@ HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
     SumValidateQty = 0;
     if (!QueryRs) return S_OK;
 
-    LONG count = 0;
+    ADO_LONGPTR count = 0;
     HRESULT hr = QueryRs->get_RecordCount(&count);
     if (FAILED(hr)) return hr;
     if (count <= 0) return S_OK;
@@ -57,11 +57,13 @@ HRESULT FrmValidateQuery::sumdata(VARIANT* result) {
     hr = QueryRs->get_RecordCount(&count);
     if (FAILED(hr)) return hr;
     // The count is trusted: EOF is not tested on the way.
-    for (LONG i = 1; i <= count; ++i) {
+    ComPtr<ADOField> requested;
+    ComPtr<ADOField> confirmed;
+    for (ADO_LONGPTR i = 1; i <= count; ++i) {
         double quantity = 0;
-        hr = QuantityOf(QueryRs.Get(), L"FReqQty", &quantity);
+        hr = QuantityOf(QueryRs.Get(), L"FReqQty", std::addressof(requested), &quantity);
         if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumReqQty);
-        if (SUCCEEDED(hr)) hr = QuantityOf(QueryRs.Get(), L"FValidateQty", &quantity);
+        if (SUCCEEDED(hr)) hr = QuantityOf(QueryRs.Get(), L"FValidateQty", std::addressof(confirmed), &quantity);
         if (SUCCEEDED(hr)) hr = AddToTotal(quantity, &SumValidateQty);
         if (SUCCEEDED(hr)) hr = QueryRs->MoveNext();
         if (FAILED(hr)) return hr;

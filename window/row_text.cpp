@@ -3,6 +3,7 @@
 // closing totals row.
 #include "frm_validate_query.h"
 
+#include <limits>
 #include <new>
 
 #include "cell_format.h"
@@ -17,6 +18,9 @@ using Microsoft::WRL::ComPtr;
 namespace ambrelle {
 
 namespace {
+
+// The lowest row number the grid can pass.
+constexpr LONG kLowestRow = std::numeric_limits<LONG>::min();
 
 // The background of the totals row: red 254, green 239, blue 224.
 constexpr LONG kTotalsRowColor = 0xE0EFFE;
@@ -64,8 +68,9 @@ HRESULT FrmValidateQuery::GetRowText(LONG row, BSTR* text, LONG* color) {
     if (FAILED(hr)) return hr;
     try {
         std::wstring built;
-        // The last row of the confirmation kinds is the totals row.
-        if (row < rows || QueryClass == 1)
+        // The last row of the confirmation kinds is the totals row; no other
+        // kind has one.
+        if (row < rows || (QueryClass != 0 && QueryClass != 2))
             hr = GetDataRowText(row, &built);
         else
             hr = GetTotalsRowText(&built, color);
@@ -88,7 +93,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         if (sort.vt() != VT_NULL) hr = TextOfValue(sort.get(), &sequence);
         if (FAILED(hr)) return hr;
     } else {
-        sequence = NumberWithSignPlace(row - 1);
+        sequence = NumberWithSignPlace(static_cast<LONGLONG>(row) - 1);
     }
     if (QueryClass == 0 || QueryClass == 2) {
         UniqueVariant decimal_count;
@@ -139,7 +144,8 @@ HRESULT FrmValidateQuery::PositionOnRecord(LONG row) {
     VARIANT first;
     V_VT(&first) = VT_I4;
     V_I4(&first) = adBookmarkFirst;
-    HRESULT hr = QueryRs->Move(row - 2, first);
+    // Rows before the first record stop at the first: no row number wraps.
+    HRESULT hr = QueryRs->Move(row > kLowestRow + 1 ? row - 2 : kLowestRow, first);
     if (FAILED(hr)) return hr;
     VARIANT_BOOL at_end = VARIANT_FALSE;
     hr = QueryRs->get_EOF(&at_end);

@@ -1,11 +1,13 @@
 #include "val_number.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <string>
+#include <locale.h>
 
 #include "com_error.h"
+#include "unique_bstr.h"
+#include "unique_variant.h"
+#include "vb_conversions.h"
 
 namespace ambrelle {
 
@@ -14,33 +16,32 @@ namespace {
 bool IsSkipped(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n'; }
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-int DigitValue(wchar_t c, int radix) {
-    int digit = -1;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-    return digit >= 0 && digit < radix ? digit : -1;
+// The C runtime's "C" locale, whatever locale the host set for the process.
+_locale_t ClassicLocale() {
+    static const _locale_t classic = _create_locale(LC_NUMERIC, "C");
+    return classic;
 }
 
-HRESULT RaiseOverflow() {
-    return RaiseComError(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 6), GUID_NULL, L"Ambrelle", L"Overflow");
+// The number text in ASCII with "." as its point, read as a double.
+double ReadDecimal(const std::string& number) {
+    if (_locale_t classic = ClassicLocale()) return _strtod_l(number.c_str(), nullptr, classic);
+    // Without a locale object: write the text with the C runtime's own point.
+    std::string local = number;
+    const char point = *localeconv()->decimal_point;
+    for (char& c : local)
+        if (c == '.') c = point;
+    return std::strtod(local.c_str(), nullptr);
 }
 
-// &H and &O numbers are whole numbers of 16 bits, or of 32 bits when they need
-// more, taken as signed: &HFFFF is -1.
-HRESULT ReadRadixNumber(const std::wstring& compact, size_t start, int radix, double* value) {
-    unsigned long long magnitude = 0;
-    for (size_t i = start; i < compact.size(); ++i) {
-        const int digit = DigitValue(compact[i], radix);
-        if (digit < 0) break;
-        magnitude = magnitude * radix + digit;
-        if (magnitude > 0xFFFFFFFFull) return RaiseOverflow();
+bool IsNumericType(VARTYPE vt) {
+    switch (vt) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
     }
-    if (magnitude <= 0xFFFF)
-        *value = static_cast<SHORT>(static_cast<USHORT>(magnitude));
-    else
-        *value = static_cast<LONG>(static_cast<ULONG>(magnitude));
-    return S_OK;
 }
 
 }  // namespace
@@ -52,14 +53,7 @@ HRESULT ValOfText(const std::wstring& text, double* value) {
     for (wchar_t c : text)
         if (!IsSkipped(c)) compact += c;
 
-    if (compact.size() >= 2 && compact[0] == L'&') {
-        const wchar_t marker = compact[1];
-        if (marker == L'H' || marker == L'h') return ReadRadixNumber(compact, 2, 16, value);
-        if (marker == L'O' || marker == L'o') return ReadRadixNumber(compact, 2, 8, value);
-        return ReadRadixNumber(compact, 1, 8, value);  // "&17" is octal as well
-    }
-
-    // The longest leading part that forms a decimal number, in ASCII for strtod.
+    // The longest leading part that forms a decimal number, in ASCII.
     std::string number;
     size_t i = 0;
     if (i < compact.size() && (compact[i] == L'+' || compact[i] == L'-')) number += static_cast<char>(compact[i++]);
@@ -88,11 +82,29 @@ HRESULT ValOfText(const std::wstring& text, double* value) {
         }
         if (exponent_digits) number += exponent;
     }
-    errno = 0;
-    const double read = std::strtod(number.c_str(), nullptr);
-    if (!std::isfinite(read) || (errno == ERANGE && std::fabs(read) > 1.0)) return RaiseOverflow();
+    const double read = ReadDecimal(number);
+    if (!std::isfinite(read)) return RaiseAutomationError(kOverflow);
     *value = read;
     return S_OK;
+}
+
+HRESULT ValOfValue(const VARIANT& value, double* number) {
+    *number = 0;
+    const VARIANT* plain = &value;
+    if (V_VT(plain) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(plain)) plain = V_VARIANTREF(plain);
+    UniqueBstr text;
+    if (IsNumericType(V_VT(plain))) {
+        // The text a "." setting gives: the invariant locale writes "." and no grouping.
+        UniqueVariant converted;
+        HRESULT hr = VariantChangeTypeEx(converted.ptr(), const_cast<VARIANT*>(plain), LOCALE_INVARIANT, 0, VT_BSTR);
+        if (FAILED(hr)) return RaiseOwnError(hr, L"The value cannot be converted to text.");
+        text.reset(V_BSTR(converted.ptr()));
+        V_VT(converted.ptr()) = VT_EMPTY;
+    } else {
+        HRESULT hr = ToText(*plain, &text);
+        if (FAILED(hr)) return hr;
+    }
+    return ValOfText(std::wstring(text.c_str(), text.length()), number);
 }
 
 }  // namespace ambrelle

@@ -3,6 +3,7 @@
 #include <wrl/client.h>
 
 #include "ado_errors.h"
+#include "com_error.h"
 #include "recordset.h"
 #include "type_info.h"
 #include "value_conversion.h"
@@ -88,6 +89,24 @@ STDMETHODIMP FieldObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count
 STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* excep, UINT* arg_err) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    // field.Value, and the field's default value, read with no arguments: the
+    // call every reader of a record set makes for each value, answered
+    // without the general dispatch through the type library.
+    if (member == DISPID_VALUE && (flags & DISPATCH_PROPERTYGET) && params && params->cArgs == 0) {
+        VARIANT value;
+        VariantInit(&value);
+        HRESULT hr = get_Value(&value);
+        if (FAILED(hr)) {
+            ambrelle::FillExcepInfoFromErrorInfo(hr, excep);
+            return DISP_E_EXCEPTION;
+        }
+        if (result) {
+            *result = value;  // the caller's variant holds nothing to free
+        } else {
+            VariantClear(&value);
+        }
+        return S_OK;
+    }
     Microsoft::WRL::ComPtr<ITypeInfo> info;
     HRESULT hr = owner_->TypeInfoOf(IID_Field, &info);
     if (FAILED(hr)) return hr;

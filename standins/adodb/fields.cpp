@@ -12,6 +12,9 @@ namespace ado_standin {
 namespace {
 
 constexpr ErrorSource kSource = ErrorSource::kFields;
+// Dispatch ids of Fields.Append and of the hidden Fields20._Append.
+constexpr DISPID kAppendId = 0x60040001;
+constexpr DISPID kHiddenAppendId = 0x60030001;
 
 bool IsMissing(const VARIANT& value) {
     const VARIANT* v = &value;
@@ -84,6 +87,23 @@ STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID, WORD fla
     Microsoft::WRL::ComPtr<ITypeInfo> info;
     HRESULT hr = owner_->TypeInfoOf(IID_Fields, &info);
     if (FAILED(hr)) return hr;
+    // Append "name", type: DefinedSize 0 and Attributes adFldUnspecified. A
+    // 64-bit type library cannot carry the pointer-sized default of
+    // DefinedSize, so the omitted arguments are supplied here.
+    const UINT positional = params ? params->cArgs - params->cNamedArgs : 0;
+    if ((member == kAppendId || member == kHiddenAppendId) && (flags & DISPATCH_METHOD) && params &&
+        params->cNamedArgs == 0 && positional >= 2 && positional < 4) {
+        // In IDispatch order: Attributes, DefinedSize, Type, Name.
+        VARIANT padded[4];
+        V_VT(&padded[0]) = VT_I4;
+        V_I4(&padded[0]) = adFldUnspecified;
+        V_VT(&padded[1]) = VT_I4;
+        V_I4(&padded[1]) = 0;
+        for (UINT i = 0; i < positional; ++i) padded[4 - positional + i] = params->rgvarg[i];  // borrowed
+        DISPPARAMS full = {padded, nullptr, 4, 0};
+        return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOFields*>(this), member, flags, &full,
+                                               result, excep, arg_err);
+    }
     return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOFields*>(this), member, flags, params, result,
                                            excep, arg_err);
 }

@@ -1,5 +1,6 @@
 #include "recordset.h"
 
+#include <memory>
 #include <new>
 
 #include "com_error.h"
@@ -100,9 +101,12 @@ STDMETHODIMP_(ULONG) Recordset::Release() {
 
 HRESULT Recordset::TypeInfoOf(REFIID riid, ITypeInfo** info) {
     *info = nullptr;
-    Microsoft::WRL::ComPtr<ITypeInfo>* slot = riid == IID_Fields  ? &fields_info_
-                                              : riid == IID_Field ? &field_info_
-                                                                  : &recordset_info_;
+    // std::addressof: ComPtr's own operator& empties the pointer it is applied
+    // to, which here would drop the cached type information on every call and
+    // with it the type library, loaded anew from the DLL for the next call.
+    Microsoft::WRL::ComPtr<ITypeInfo>* slot = riid == IID_Fields  ? std::addressof(fields_info_)
+                                              : riid == IID_Field ? std::addressof(field_info_)
+                                                                  : std::addressof(recordset_info_);
     if (!*slot) {
         HRESULT hr = ambrelle::LoadModuleTypeInfo(ambrelle::ThisModule(), riid, slot->ReleaseAndGetAddressOf());
         if (FAILED(hr)) return hr;

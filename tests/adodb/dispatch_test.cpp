@@ -112,6 +112,11 @@ TEST_F(Dispatch, MembersHaveADOsDispatchIds) {
         EXPECT_EQ(layout.second.first, attr->guid);
         EXPECT_EQ(layout.second.second * sizeof(void*), attr->cbSizeVft);
         info->ReleaseTypeAttr(attr);
+        // The object keeps its type information: a late-bound call must not
+        // load the type library again.
+        ComPtr<ITypeInfo> again;
+        ASSERT_EQ(S_OK, layout.first->GetTypeInfo(0, LOCALE_USER_DEFAULT, &again));
+        EXPECT_EQ(info.Get(), again.Get());
     }
 }
 

@@ -22,7 +22,9 @@ protected:
         module_ = LoadLibraryW(WindowsPath(AMBRELLE_DLL).c_str());
         ASSERT_NE(nullptr, module_);
     }
-    void TearDown() override { FreeLibrary(module_); }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+    }
 
     template <typename Fn>
     Fn Export(const char* name) {
@@ -36,7 +38,7 @@ protected:
 const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE module) {
     auto base = reinterpret_cast<const BYTE*>(module);
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
     return reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + rva);
 }
@@ -164,6 +166,75 @@ TEST_F(AmbrelleModule, CanUnloadOnlyWhenNoObjectAndNoLockLives) {
 
 namespace {
 
+// Closes the calling thread's result window from its own modal loop, and
+// keeps the icons of its window class.
+struct ClassIconsAtClose {
+    HICON big = nullptr;
+    HICON small = nullptr;
+    bool closed = false;
+};
+ClassIconsAtClose* g_icons_at_close = nullptr;
+
+BOOL CALLBACK CloseResultWindow(HWND window, LPARAM) {
+    wchar_t name[64];
+    if (!GetClassNameW(window, name, 64) || wcscmp(name, L"AmbrelleFrmValidateQuery") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    g_icons_at_close->big = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    g_icons_at_close->small = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
+    g_icons_at_close->closed = true;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+VOID CALLBACK CloseResultWindowOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_icons_at_close && !g_icons_at_close->closed)
+        EnumThreadWindows(GetCurrentThreadId(), CloseResultWindow, 0);
+}
+
+}  // namespace
+
+TEST_F(AmbrelleModule, UnloadingAfterAShowFreesTheWindowClassAndItsIcons) {
+    auto get_class_object = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, get_class_object(kClsid, IID_PPV_ARGS(&factory)));
+    ComPtr<IDispatch> validate;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&validate)));
+    factory.Reset();
+
+    ClassIconsAtClose icons;
+    g_icons_at_close = &icons;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseResultWindowOnTimer);
+    DISPID show = 0;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"show")};
+    ASSERT_EQ(S_OK, validate->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &show));
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(S_OK, validate->Invoke(show, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr,
+                                     nullptr));
+    KillTimer(nullptr, timer);
+    g_icons_at_close = nullptr;
+    ASSERT_TRUE(icons.closed);
+    ASSERT_NE(nullptr, icons.big);
+    ASSERT_NE(nullptr, icons.small);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icons.big, &info)) << "the icon lives while the class does";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(0u, validate.Reset());
+
+    ASSERT_TRUE(FreeLibrary(module_));
+    module_ = nullptr;
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"Ambrelle.dll")) << "the DLL is unloaded";
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    EXPECT_FALSE(GetClassInfoExW(nullptr, L"AmbrelleFrmValidateQuery", &window_class));
+    EXPECT_FALSE(GetIconInfo(icons.big, &info)) << "the class's big icon was freed with it";
+    EXPECT_FALSE(GetIconInfo(icons.small, &info)) << "the class's small icon was freed with it";
+}
+
+namespace {
+
 struct RegistryValue {
     std::wstring key;
     const wchar_t* name;
@@ -181,7 +252,7 @@ std::vector<RegistryValue> ExpectedRegistration(const std::wstring& dll_path) {
         {clsid + L"\\TypeLib", nullptr, kLibIdText},
         {L"Ambrelle.ClsValidate\\CLSID", nullptr, kClsidText},
         {typelib, nullptr, L"Ambrelle: approval history of a bill"},
-        {typelib + L"\\409\\win32", nullptr, dll_path},
+        {typelib + (sizeof(void*) == 8 ? L"\\409\\win64" : L"\\409\\win32"), nullptr, dll_path},
         {typelib + L"\\FLAGS", nullptr, L"8"},  // LIBFLAG_FHASDISKIMAGE
     };
     for (const wchar_t* iid : {kIidText, kIidV0Text}) {

@@ -38,14 +38,20 @@ struct TypeAttr {
 
 }  // namespace
 
-TEST_F(AmbrelleTypeLib, LibraryIsAmbrelleOnePointOneForUsEnglishWin32) {
+// The library is built for the target of the build: 32-bit Windows for the
+// component that ships, 64-bit where the tests run on a 64-bit build.
+constexpr SYSKIND kTargetSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+// One vtable entry: 4 bytes in the 32-bit component.
+constexpr short kSlot = sizeof(void*);
+
+TEST_F(AmbrelleTypeLib, LibraryIsAmbrelleOnePointOneForUsEnglishOnTheTarget) {
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(S_OK, lib_->GetLibAttr(&attr));
     EXPECT_TRUE(IsEqualGUID(kLibId, attr->guid));
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(1, attr->wMinorVerNum);
     EXPECT_EQ(0x0409u, attr->lcid);
-    EXPECT_EQ(SYS_WIN32, attr->syskind);
+    EXPECT_EQ(kTargetSysKind, attr->syskind);
     lib_->ReleaseTLibAttr(attr);
 
     UniqueBstr name, doc;
@@ -76,7 +82,7 @@ TEST_F(AmbrelleTypeLib, ClsValidateInterfaceIsAHiddenNonextensibleDual) {
     EXPECT_EQ(common, attr->wTypeFlags & common);
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(1, attr->wMinorVerNum);
-    EXPECT_EQ(7 * 4, attr->cbSizeVft) << "the dispatch half has IDispatch's seven entries";
+    EXPECT_EQ(7 * kSlot, attr->cbSizeVft) << "the dispatch half has IDispatch's seven entries";
     UniqueBstr name;
     ASSERT_EQ(S_OK, info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr));
     EXPECT_STREQ(L"_ClsValidate", name.c_str());
@@ -88,7 +94,7 @@ TEST_F(AmbrelleTypeLib, ClsValidateInterfaceIsAHiddenNonextensibleDual) {
     TypeAttr vtable_attr(vtable_half.Get());
     EXPECT_EQ(TKIND_INTERFACE, vtable_attr->typekind);
     EXPECT_EQ(common | TYPEFLAG_FOLEAUTOMATION, vtable_attr->wTypeFlags);
-    EXPECT_EQ(10 * 4, vtable_attr->cbSizeVft) << "IUnknown, IDispatch and the three members";
+    EXPECT_EQ(10 * kSlot, vtable_attr->cbSizeVft) << "IUnknown, IDispatch and the three members";
 }
 
 TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
@@ -110,9 +116,9 @@ TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
         USHORT param_flags;
     } table[] = {
         // Listed as FID, QueryClass, show; the vtable holds FID, show, QueryClass.
-        {L"FID", 0x68030000, INVOKE_PROPERTYPUT, 7 * 4, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
-        {L"QueryClass", 0x68030003, INVOKE_PROPERTYPUT, 9 * 4, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
-        {L"show", 0x60030002, INVOKE_FUNC, 8 * 4, VT_PTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
+        {L"FID", 0x68030000, INVOKE_PROPERTYPUT, 7 * kSlot, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+        {L"QueryClass", 0x68030003, INVOKE_PROPERTYPUT, 9 * kSlot, VT_PTR, PARAMFLAG_FIN | PARAMFLAG_FOUT},
+        {L"show", 0x60030002, INVOKE_FUNC, 8 * kSlot, VT_PTR, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL},
     };
     for (UINT i = 0; i < 3; ++i) {
         FUNCDESC* func = nullptr;

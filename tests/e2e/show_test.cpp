@@ -5,7 +5,13 @@
 
 #include <functional>
 #include <string>
+#include <thread>
+#include <memory>
+#include <vector>
 
+#include <cstring>
+
+#include "ado.h"
 #include "ambrelle.h"
 #include "automation.h"
 #include "com_error.h"
@@ -17,6 +23,129 @@
 using ambrelle::UniqueVariant;
 using Microsoft::WRL::ComPtr;
 using namespace ambrelle_test;
+
+namespace {
+
+// An automation object of the test's own: each member, resolved by name, runs
+// a handler given by the test. Lives on the test's stack (no counting).
+class ScriptedDispatch final : public IDispatch {
+public:
+    using Handler = std::function<HRESULT(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep)>;
+    void On(const std::wstring& member, Handler handler) { members_.push_back({member, std::move(handler)}); }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        *object = riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        for (size_t i = 0; i < members_.size(); ++i)
+            if (_wcsicmp(members_[i].first.c_str(), names[0]) == 0) {
+                ids[0] = static_cast<DISPID>(i + 1);
+                return S_OK;
+            }
+        ids[0] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                        UINT*) override {
+        const size_t index = id == DISPID_VALUE ? 1 : static_cast<size_t>(id);  // the first member is the default
+        if (index < 1 || index > members_.size()) return DISP_E_MEMBERNOTFOUND;
+        return members_[index - 1].second(params, result, excep);
+    }
+
+private:
+    std::vector<std::pair<std::wstring, Handler>> members_;
+};
+
+// Registers `object` for the class of `prog_id` in the calling apartment while
+// it lives, so that creating that class gives the test's object.
+class ClassOverride final : public IClassFactory {
+public:
+    ClassOverride(const wchar_t* prog_id, IDispatch* object) : object_(object) {
+        CLSID clsid;
+        if (SUCCEEDED(CLSIDFromProgID(prog_id, &clsid)))
+            CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    }
+    ~ClassOverride() {
+        if (cookie_) CoRevokeClassObject(cookie_);
+    }
+    bool registered() const { return cookie_ != 0; }
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
+        return object_->QueryInterface(riid, object);
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    IDispatch* object_;
+    DWORD cookie_ = 0;
+};
+
+// A record set made by the test, late-bound: FID and the two quantities, one record per pair.
+ComPtr<IDispatch> RecordsOf(std::initializer_list<std::pair<double, double>> quantities) {
+    ComPtr<IDispatch> records = CreateByProgId(L"ADODB.Recordset");
+    if (!records) return nullptr;
+    UniqueVariant fields;
+    CallByName(records.Get(), L"Fields", DISPATCH_PROPERTYGET, {}, fields.ptr());
+    const std::pair<const wchar_t*, LONG> definitions[] = {{L"FID", 3},    {L"FReqQty", 5}, {L"FValidateQty", 5},
+                                                            {L"FQtyDecimal", 3}};
+    for (const auto& [name, type] : definitions)
+        Call(V_DISPATCH(fields.ptr()), L"Append", {Text(name), Long(type)});
+    Call(records.Get(), L"Open");
+    for (const auto& [requested, confirmed] : quantities) {
+        Call(records.Get(), L"AddNew");
+        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FID"), Long(1)}, nullptr);
+        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FReqQty"), Double(requested)}, nullptr);
+        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FValidateQty"), Double(confirmed)},
+                   nullptr);
+        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FQtyDecimal"), Long(2)}, nullptr);
+    }
+    if (quantities.size()) Call(records.Get(), L"MoveFirst");
+    return records;
+}
+
+// What a recording bill-information service saw of one QueryValidate call.
+struct SeenQuery {
+    ComPtr<IDispatch> records;  // the object passed as the record set
+    LONG fid = -1;
+    LONG kind = -1;
+};
+
+// Scripts `bill` as Quistral.IBillInfo: records each call into `seen`, puts
+// `*deliver` (if set) into the record-set argument and answers `*answer`.
+void ScriptBillInfo(ScriptedDispatch* bill, std::vector<SeenQuery>* seen, ComPtr<IDispatch>* deliver,
+                    VARIANT* answer) {
+    bill->On(L"QueryValidate", [=](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
+        if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
+        SeenQuery query;
+        query.records = *V_DISPATCHREF(&params->rgvarg[2]);
+        query.fid = *V_I4REF(&params->rgvarg[1]);
+        query.kind = *V_I4REF(&params->rgvarg[0]);
+        seen->push_back(query);
+        if (*deliver) {
+            IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
+            if (slot) slot->Release();
+            slot = deliver->Get();
+            slot->AddRef();
+        }
+        if (result) VariantCopy(result, answer);
+        return S_OK;
+    });
+}
+
+}  // namespace
 
 namespace {
 
@@ -320,8 +449,12 @@ TEST_F(ShowEndToEnd, FailuresReachTheHostWithNumberSourceAndDescription) {
         {"query fails",
          [&] { Call(bill_.Get(), L"FailWith", {Long(1234), Text(L"Quistral.IBillInfo"), Text(L"单据不存在")}); }, 0,
          static_cast<HRESULT>(0x800A04D2), L"Quistral.IBillInfo", L"单据不存在", true},
-        {"not a record set", [&] { CallByName(bill_.Get(), L"Delivery", DISPATCH_PROPERTYPUT, {Long(3)}, nullptr); }, 0, DISP_E_TYPEMISMATCH,
-         L"Ambrelle", nullptr, true},
+        {"not a record set", [&] { CallByName(bill_.Get(), L"Delivery", DISPATCH_PROPERTYPUT, {Long(3)}, nullptr); }, 0,
+         static_cast<HRESULT>(0x800A000D), L"Ambrelle", L"Type mismatch", true},
+        {"result beyond a Long", [&] { Call(bill_.Get(), L"ReturnResult", {Double(3e9)}); }, 0,
+         static_cast<HRESULT>(0x800A0006), L"Ambrelle", L"Overflow", true},
+        {"result not a number", [&] { Call(bill_.Get(), L"ReturnResult", {Text(L"abc")}); }, 0,
+         static_cast<HRESULT>(0x800A000D), L"Ambrelle", L"Type mismatch", true},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -394,4 +527,367 @@ TEST_F(ShowEndToEnd, ASecondShowOnTheThreadGetsAFreshWindowAndTheDllStaysLoaded)
     ASSERT_EQ(1u, second.seen().size());
     EXPECT_EQ(kCaption2, second.seen()[0].caption);
     EXPECT_EQ(1, windows_open) << "nothing of the first window remains";
+}
+
+namespace {
+
+// An automation object whose default value (DISPID_VALUE) is `value`.
+struct DefaultValueObject {
+    explicit DefaultValueObject(VARIANT value) {
+        object.On(L"Value",
+                  [value](DISPPARAMS*, VARIANT* result, EXCEPINFO*) mutable { return VariantCopy(result, &value); });
+    }
+    ScriptedDispatch object;
+};
+
+VARIANT ObjectValue(IDispatch* object) {
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    V_DISPATCH(&v) = object;
+    return v;
+}
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, SessionValuesThatCannotBeTakenFailWithTheirOwnErrors) {
+    DefaultValueObject null_default(Null());
+    struct Case {
+        const char* name;
+        VARIANT first;   // GetProperty's first answer (VT_ERROR: an exception with the scode in it)
+        VARIANT second;  // and its second
+        HRESULT hr;
+        const wchar_t* description;
+    } cases[] = {
+        {"object whose default is Null", ObjectValue(&null_default.object), ObjectValue(&null_default.object),
+         static_cast<HRESULT>(0x800A005E), L"Invalid use of Null"},
+        {"Nothing", ObjectValue(nullptr), ObjectValue(nullptr), static_cast<HRESULT>(0x800A005B),
+         L"Object variable or With block variable not set"},
+        {"an object, then a number", ObjectValue(&null_default.object), Long(5), static_cast<HRESULT>(0x800A01A8),
+         L"Object required"},
+        {"an exception with a success code", {}, Long(5), E_FAIL, L"会话服务异常"},
+    };
+    V_VT(&cases[3].first) = VT_ERROR;
+    V_ERROR(&cases[3].first) = S_FALSE;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        int calls = 0;
+        ScriptedDispatch service;
+        service.On(L"GetProperty", [&](DISPPARAMS*, VARIANT* result, EXCEPINFO* excep) {
+            const VARIANT& answer = ++calls == 1 ? c.first : c.second;
+            if (V_VT(&answer) != VT_ERROR) return VariantCopy(result, const_cast<VARIANT*>(&answer));
+            *excep = EXCEPINFO{};
+            excep->scode = V_ERROR(&answer);
+            excep->bstrSource = SysAllocString(L"Venlock.ShareProps");
+            excep->bstrDescription = SysAllocString(L"会话服务异常");
+            return DISP_E_EXCEPTION;
+        });
+        ClassOverride override_props(L"Venlock.ShareProps", &service);
+        ASSERT_TRUE(override_props.registered());
+        ModalDriver driver;
+        driver.Record().ClickOk();
+        ShowOutcome outcome = Show(1001, 0, &driver);
+        EXPECT_EQ(c.hr, outcome.hr);
+        EXPECT_EQ(c.description, outcome.error.description);
+        EXPECT_EQ(0u, driver.seen().size());
+        EXPECT_EQ(0, BillCalls()) << "no query is made";
+    }
+}
+
+TEST_F(ShowEndToEnd, ValidateRsIsWhatTheServiceLeftAndShowNeverClosesIt) {
+    std::vector<SeenQuery> seen;
+    ComPtr<IDispatch> deliver;
+    VARIANT answer = Bool(true);
+    ScriptedDispatch bill;
+    ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
+    ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+    ASSERT_TRUE(override_bill.registered());
+    auto show = [&] {
+        ModalDriver driver;
+        driver.ClickOk();
+        driver.Start();
+        VARIANT_BOOL result = 7;
+        EXPECT_EQ(S_OK, validate_->show(&result));
+        return result;
+    };
+
+    // A fresh object: bill 0, kind 0, its own closed record set.
+    deliver = RecordsOf({{1.5, 1}, {2, 2}});
+    ASSERT_TRUE(deliver);
+    EXPECT_EQ(VARIANT_TRUE, show());
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(0, seen[0].fid);
+    EXPECT_EQ(0, seen[0].kind);
+    ASSERT_TRUE(seen[0].records);
+    EXPECT_EQ(0, GetLong(seen[0].records.Get(), L"State")) << "a new, closed record set";
+    EXPECT_EQ(1, GetLong(deliver.Get(), L"State")) << "show left the service's record set open";
+
+    // The next show passes that record set, still open, for every kind.
+    for (LONG kind : {2, 3, 0}) {
+        ASSERT_EQ(S_OK, validate_->put_QueryClass(&kind));
+        ComPtr<IDispatch> passed = deliver;
+        deliver.Reset();  // the service leaves the argument as it is
+        EXPECT_EQ(VARIANT_TRUE, show());
+        EXPECT_EQ(passed.Get(), seen.back().records.Get()) << kind;
+        EXPECT_EQ(1, GetLong(passed.Get(), L"State")) << kind;
+        deliver = passed;
+    }
+
+    // A refusal: what the service left is ValidateRs all the same.
+    ComPtr<IDispatch> left_by_refusal = RecordsOf({});
+    deliver = left_by_refusal;
+    answer = Bool(false);
+    EXPECT_EQ(VARIANT_FALSE, show());
+    deliver.Reset();
+    answer = Bool(true);
+    EXPECT_EQ(VARIANT_TRUE, show());
+    EXPECT_EQ(left_by_refusal.Get(), seen.back().records.Get());
+}
+
+namespace {
+
+// Records every record set created in the calling apartment while it lives.
+class RecordingRecordsets final : public IClassFactory {
+public:
+    RecordingRecordsets() {
+        CLSID clsid;
+        if (FAILED(CLSIDFromProgID(L"ADODB.Recordset", &clsid))) return;
+        if (FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&real_)))) return;
+        CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    }
+    ~RecordingRecordsets() {
+        if (cookie_) CoRevokeClassObject(cookie_);
+    }
+    bool registered() const { return cookie_ != 0; }
+    const std::vector<ComPtr<IDispatch>>& created() const { return created_; }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+        HRESULT hr = real_->CreateInstance(outer, riid, object);
+        if (SUCCEEDED(hr)) {
+            ComPtr<IDispatch> records;
+            static_cast<IUnknown*>(*object)->QueryInterface(IID_PPV_ARGS(&records));
+            created_.push_back(records);
+        }
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL lock) override { return real_->LockServer(lock); }
+
+private:
+    ComPtr<IClassFactory> real_;
+    DWORD cookie_ = 0;
+    std::vector<ComPtr<IDispatch>> created_;
+};
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, TheRejectionSetIsClosedOnceTheWindowHasClosed) {
+    ASSERT_EQ(S_OK, Call(bill_.Get(), L"AddRejectionRow",
+                         {Long(501), Double(45270.25), Text(std::wstring(31, L'x')), Text(L"华南分公司"), Text(L"总部")}));
+    RecordingRecordsets recordsets;
+    ASSERT_TRUE(recordsets.registered());
+    LONG open_while_shown = -1;
+    ModalDriver driver;
+    driver.Then([&](HWND) {
+        if (!recordsets.created().empty()) open_while_shown = GetLong(recordsets.created().back().Get(), L"State");
+        return true;
+    });
+    driver.ClickOk();
+    ASSERT_EQ(S_OK, Show(1001, 1, &driver).hr);
+    ASSERT_FALSE(recordsets.created().empty());
+    // The last record set made during show is the rejection set (2 lines).
+    const ComPtr<IDispatch>& lines = recordsets.created().back();
+    EXPECT_EQ(1, open_while_shown);
+    EXPECT_EQ(0, GetLong(lines.Get(), L"State")) << "closed after the window";
+}
+
+TEST_F(ShowEndToEnd, TheHostsActiveWindowIsActiveAgainAfterTheClose) {
+    for (bool close_box : {false, true}) {
+        SCOPED_TRACE(close_box);
+        HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                                    nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, host);
+        SetForegroundWindow(host);
+        SetActiveWindow(host);
+        ASSERT_EQ(host, GetActiveWindow());
+        bool host_disabled = false;
+        ModalDriver driver;
+        driver.Then([&](HWND) {
+            host_disabled = !IsWindowEnabled(host);
+            return true;
+        });
+        if (close_box)
+            driver.CloseBox();
+        else
+            driver.ClickOk();
+        EXPECT_EQ(S_OK, Show(1001, 0, &driver).hr);
+        EXPECT_TRUE(host_disabled) << "modal while shown";
+        EXPECT_TRUE(IsWindowEnabled(host));
+        EXPECT_EQ(host, GetActiveWindow());
+        DestroyWindow(host);
+    }
+}
+
+namespace {
+
+// Runs `body` on a thread of its own, in an apartment of its own that ends
+// before this returns.
+void OnOwnApartment(const std::function<void()>& body) {
+    std::thread thread([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        body();
+        CoUninitialize();
+    });
+    thread.join();
+}
+
+ComPtr<_ClsValidate> NewClsValidate() {
+    ComPtr<_ClsValidate> validate;
+    CLSID clsid;
+    if (SUCCEEDED(CLSIDFromProgID(L"Ambrelle.ClsValidate", &clsid)))
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&validate));
+    return validate;
+}
+
+}  // namespace
+
+TEST(ShowOnItsOwnThread, AnotherKindWithoutAnEarlierLayoutFailsWithSubscriptOutOfRange) {
+    HRESULT hr = S_OK;
+    ambrelle::ComErrorDetails error;
+    bool window_seen = false;
+    OnOwnApartment([&] {
+        ComPtr<_ClsValidate> validate = NewClsValidate();
+        ASSERT_TRUE(validate);
+        LONG kind = 3;
+        validate->put_QueryClass(&kind);
+        ModalDriver driver;
+        driver.Then([&](HWND) { return window_seen = true; });
+        driver.ClickOk();
+        driver.Start();
+        VARIANT_BOOL result = 7;
+        hr = validate->show(&result);
+        error = ambrelle::TakeComError(hr);
+    });
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0009), hr);
+    EXPECT_EQ(L"Subscript out of range", error.description);
+    EXPECT_FALSE(window_seen);
+}
+
+TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds) {
+    IDispatch* shown = nullptr;
+    OnOwnApartment([&] {
+        std::vector<SeenQuery> seen;
+        ComPtr<IDispatch> deliver = RecordsOf({{1, 2}});
+        ASSERT_TRUE(deliver);
+        VARIANT answer = Bool(true);
+        ScriptedDispatch bill;
+        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
+        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        ComPtr<_ClsValidate> validate = NewClsValidate();
+        ASSERT_TRUE(validate);
+        ModalDriver driver;
+        driver.ClickOk();
+        driver.Start();
+        VARIANT_BOOL result = 7;
+        EXPECT_EQ(S_OK, validate->show(&result));
+        shown = deliver.Get();
+        shown->AddRef();
+    });
+    ASSERT_NE(nullptr, shown);
+    EXPECT_EQ(0u, shown->Release()) << "nothing keeps the record set once its apartment has ended";
+}
+
+namespace {
+
+// The vtable slot of a virtual method (the Itanium C++ ABI that g++ uses
+// stores 1 + the slot's byte offset in a pointer to a virtual member).
+template <typename Method>
+size_t VtableSlot(Method method) {
+    struct {
+        uintptr_t pointer;
+        ptrdiff_t adjustment;
+    } raw;
+    static_assert(sizeof(raw) == sizeof(method), "a pointer to member of the Itanium ABI");
+    memcpy(&raw, &method, sizeof(raw));
+    return (raw.pointer - 1) / sizeof(void*);
+}
+
+HRESULT STDMETHODCALLTYPE CountUnknown(_ADORecordset*, ADO_LONGPTR* count) {
+    *count = -1;
+    return S_OK;
+}
+
+// Makes one record set report its record count as -1, as record sets do
+// that cannot count their records: its vtable is replaced by a copy whose
+// RecordCount slot answers -1.
+class CountlessRecordset {
+public:
+    explicit CountlessRecordset(IDispatch* records) {
+        if (FAILED(records->QueryInterface(IID_PPV_ARGS(&records_)))) return;
+        void** original = *reinterpret_cast<void***>(records_.Get());
+        table_.assign(original, original + VtableSlot(&_ADORecordset::Save) + 1);
+        table_[VtableSlot(&_ADORecordset::get_RecordCount)] = reinterpret_cast<void*>(&CountUnknown);
+        original_ = original;
+        *reinterpret_cast<void***>(records_.Get()) = table_.data();
+    }
+    ~CountlessRecordset() {
+        if (original_) *reinterpret_cast<void***>(records_.Get()) = original_;
+    }
+
+private:
+    ComPtr<_ADORecordset> records_;
+    std::vector<void*> table_;
+    void** original_ = nullptr;
+};
+
+LONG GridRows(HWND window) {
+    HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
+    auto* control = reinterpret_cast<IDispatch*>(
+        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
+    if (!control) return -2;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    UniqueVariant sheet, rows;
+    control->Invoke(tessary::kDispidSheet, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, sheet.ptr(),
+                    nullptr, nullptr);
+    control->Release();
+    if (sheet.vt() != VT_DISPATCH) return -2;
+    V_DISPATCH(sheet.ptr())->Invoke(tessary::kDispidSheetRows, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                    &none, rows.ptr(), nullptr, nullptr);
+    return rows.vt() == VT_I4 ? V_I4(rows.ptr()) : -2;
+}
+
+}  // namespace
+
+TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReports) {
+    struct Case {
+        LONG kind;
+        LONG rows;  // header and totals row for kinds 0 and 2, header only for others, each plus -1
+    } cases[] = {{0, 1}, {2, 1}, {3, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::vector<SeenQuery> seen;
+        ComPtr<IDispatch> deliver = RecordsOf({{1.5, 1}, {2, 2}});
+        ASSERT_TRUE(deliver);
+        CountlessRecordset countless(deliver.Get());
+        VARIANT answer = Bool(true);
+        ScriptedDispatch bill;
+        // ComPtr's own operator& would empty `deliver`.
+        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
+        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        ASSERT_TRUE(override_bill.registered());
+        LONG rows = -3;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            rows = GridRows(window);
+            return true;
+        });
+        driver.ClickOk();
+        EXPECT_EQ(S_OK, Show(1001, c.kind, &driver).hr);
+        EXPECT_EQ(c.rows, rows);
+    }
 }

@@ -2,6 +2,8 @@
 // that the grid load sets, its warning box, and the row texts the grid shows.
 #include "window_fixture.h"
 
+#include <limits>
+
 #include "tessary.h"
 
 using namespace ambrelle_test;
@@ -183,10 +185,11 @@ TEST_F(WindowContent, AFailedGridLoadIsReportedAndTheWindowStillOpensWithItsHead
     EXPECT_EQ(L"查看确认信息出错：\r\n"
               L"错误编码：91\r\n"
               L"错误来源：Ambrelle[loadLdg sub]\r\n"
-              L"错误描述：Object variable not set",
+              L"错误描述：Object variable or With block variable not set",
               box.text);
     EXPECT_EQ(1, box.buttons);
     EXPECT_TRUE(box.has_icon);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), box.icon) << "the warning icon";
     EXPECT_FALSE(box.owner_visible) << "shown while the window loads";
     EXPECT_EQ(1, state.row_count) << "the header row only";
     EXPECT_EQ(std::vector<Cells>{kConfirmationTitles}, state.rows);
@@ -201,5 +204,71 @@ TEST_F(WindowContent, AnOverflowingTotalIsReportedAndTheRowCountIsNotSet) {
     ASSERT_EQ(S_OK, Show(1001, 2, &driver));
     ASSERT_EQ(1u, Boxes().size());
     EXPECT_EQ(L"查看确认信息出错：\r\n错误编码：6\r\n错误来源：Ambrelle[loadLdg sub]\r\n错误描述：Overflow", Boxes()[0].text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), Boxes()[0].icon);
     EXPECT_EQ(1, state.row_count) << "the header row only";
+}
+
+TEST_F(WindowContent, RowTextsAsTheWindowHandsThemToTheGrid) {
+    const std::wstring record = L"|01|名称|型号|属性|1.5|1.0|确认人|被确认|确认|2024-03-05|2024-03-12|";
+    // Another kind reads no decimal count: its quantities show no decimals.
+    const std::wstring record_of_other_kind = L"|01|名称|型号|属性|2|1|确认人|被确认|确认|2024-03-05|2024-03-12|";
+    const std::wstring line = L"|2023-12-10|原因|华南分公司|总部|";
+    struct Request {
+        LONG row;
+        const wchar_t* before;
+        std::wstring text;
+        LONG color;
+    };
+    struct Case {
+        LONG kind;
+        int records;
+        LONG row_count;
+        std::vector<Request> requests;
+    } cases[] = {
+        {0, 2, 4,
+         {{1, L"前", L"前序号|商品代码|商品名称|规格型号|辅助属性|确认前数量|确认数量|确认人|被确认机构|确认机构|确认日期|"
+                     L"确认交货日期||", -7},
+          {2, L"旧", L" 1" + record, -7},
+          {3, L"", L" 2" + record, -7},
+          {4, L"旧", L"|合计||||3.0000|2.0000||||", 0xE0EFFE},
+          {5, L"", L"|合计||||3.0000|2.0000||||", 0xE0EFFE},
+          {std::numeric_limits<LONG>::max(), L"", L"|合计||||3.0000|2.0000||||", 0xE0EFFE},
+          {0, L"", L"-1" + record, -7},
+          {std::numeric_limits<LONG>::min(), L"", L"-2147483649" + record, -7}}},
+        // Another kind has no totals row: its last row shows the last record.
+        {3, 4, 5, {{5, L"", L" 4" + record_of_other_kind, -7}, {6, L"", L" 5" + record_of_other_kind, -7}}},
+        {1, 2, 3,
+         {{1, L"", L"序号|拒绝日期|拒绝原因|被拒绝机构|拒绝机构||", -7},
+          {3, L"", L"2" + line, -7},
+          {std::numeric_limits<LONG>::max(), L"", L"2" + line, -7},
+          {std::numeric_limits<LONG>::min(), L"", L"1" + line, -7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        for (int i = 0; i < c.records; ++i) {
+            if (c.kind == 1)
+                AddRejectionRow(700 + i, Text(L"原因"));
+            else
+                AddQuantities(Double(1.5), Double(1), Long(1));
+        }
+        std::vector<RawRow> answers;
+        LONG row_count = -2;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            row_count = GridRowCount(window);
+            for (const Request& request : c.requests) answers.push_back(RequestRowText(window, request.row, request.before));
+            return true;
+        });
+        driver.ClickOk();
+        ASSERT_EQ(S_OK, Show(1001, c.kind, &driver));
+        EXPECT_EQ(c.row_count, row_count);
+        ASSERT_EQ(c.requests.size(), answers.size());
+        for (size_t i = 0; i < answers.size(); ++i) {
+            SCOPED_TRACE(c.requests[i].row);
+            EXPECT_EQ(S_OK, answers[i].hr);
+            EXPECT_EQ(c.requests[i].text, answers[i].text);
+            EXPECT_EQ(c.requests[i].color, answers[i].color);
+        }
+    }
 }

@@ -3,6 +3,7 @@
 // window takes, minimised included.
 #include "window_fixture.h"
 
+#include "resize_layout.h"
 #include "tessary.h"
 
 using namespace ambrelle_test;
@@ -68,11 +69,48 @@ using WindowLayout = WindowTest;
 
 }  // namespace
 
+TEST(ResizeLayout, TheArithmeticForEachClientArea) {
+    struct Case {
+        float width, height;
+        bool width_set;
+        float grid_width;
+        bool height_set;
+        float grid_height;
+        float button_top, button_left;
+    } cases[] = {
+        {8805, 5985, true, 8715, true, 5355, 5505, 7545},
+        {1000, 600, true, 910, false, 0, 120, -260},  // the height (-30) is refused
+        {0, 0, false, 0, false, 0, -480, -1260},       // minimised
+        {90, 1500, true, 0, true, 870, 1020, -1170},   // a width of exactly 90
+        {6000, 630, true, 5910, true, 0, 150, 4740},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        const ambrelle::ResizeLayout layout = ambrelle::ResizeLayoutFor(c.width, c.height);
+        ASSERT_TRUE(layout.applies);
+        EXPECT_EQ(15.0f, layout.grid_top);
+        EXPECT_EQ(45.0f, layout.grid_left);
+        EXPECT_EQ(c.width_set, layout.sets_grid_width);
+        if (c.width_set) {
+            EXPECT_EQ(c.grid_width, layout.grid_width);
+        }
+        EXPECT_EQ(c.height_set, layout.sets_grid_height);
+        if (c.height_set) {
+            EXPECT_EQ(c.grid_height, layout.grid_height);
+        }
+        EXPECT_EQ(c.button_top, layout.button_top);
+        EXPECT_EQ(c.button_left, layout.button_left);
+    }
+    EXPECT_FALSE(ambrelle::ResizeLayoutFor(-1, 100).applies);
+    EXPECT_FALSE(ambrelle::ResizeLayoutFor(100, -1).applies);
+}
+
 TEST_F(WindowLayout, GridAndButtonFollowEverySize) {
+    // Sizes the window can really take (its frame has a smallest width).
     struct Size {
         int width;
         int height;
-    } sizes[] = {{8805, 5985}, {12000, 9000}, {1005, 600}, {90, 1500}, {6000, 630}};
+    } sizes[] = {{8805, 5985}, {12000, 9000}, {3000, 600}, {4500, 630}, {6000, 2000}};
     ModalDriver driver;
     bool checked = false;
     driver.Then([&](HWND window) {
@@ -87,6 +125,10 @@ TEST_F(WindowLayout, GridAndButtonFollowEverySize) {
             SCOPED_TRACE(size.width);
             const Placed before = PlacedControls(window);
             SetClientTwips(window, size.width, size.height);
+            RECT client;
+            GetClientRect(window, &client);
+            EXPECT_EQ(TwipsToPixelsX(size.width), client.right) << "the window took the width";
+            EXPECT_EQ(TwipsToPixelsY(size.height), client.bottom) << "the window took the height";
             const Placed after = PlacedControls(window);
             expected = ExpectedLayout(window, before);
             ExpectRect(expected.grid, after.grid, "grid");

@@ -48,12 +48,15 @@ class WindowSettings : public WindowTest {
 protected:
     // Shows and closes a window of `kind`, recording its geometry; `act`
     // changes the window before it is closed.
-    Geometry ShowOnce(LONG kind, std::function<bool(HWND)> act = nullptr) {
+    Geometry ShowOnce(LONG kind, std::function<bool(HWND)> act = nullptr, bool close_box = false) {
         Geometry geometry;
         ModalDriver driver;
         RecordGeometry(&driver, &geometry);
         if (act) driver.Then(act);
-        driver.ClickOk();
+        if (close_box)
+            driver.CloseBox();
+        else
+            driver.ClickOk();
         EXPECT_EQ(S_OK, Show(1001, kind, &driver));
         return geometry;
     }
@@ -231,4 +234,75 @@ TEST_F(WindowSettings, APositionOffEveryMonitorIsPulledBackOntoTheScreen) {
     Geometry partly = ShowOnce(0);
     EXPECT_EQ(TwipsToPixelsX(-1500), partly.window.left);
     EXPECT_EQ(TwipsToPixelsY(150), partly.window.top);
+}
+
+TEST_F(WindowSettings, TheCloseBoxSavesExactlyAsOkDoes) {
+    const RECT moved = PixelsOfTwips(1500, 900, 9000, 6000);
+    std::vector<std::optional<std::wstring>> saved[2];
+    for (bool close_box : {false, true}) {
+        SCOPED_TRACE(close_box);
+        ClearStoredSettings();
+        ShowOnce(
+            2,
+            [&](HWND window) {
+                SetWindowPos(window, nullptr, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+                EXPECT_EQ(S_OK, PutGridColumnWidth(window, 3, 2000));
+                return true;
+            },
+            close_box);
+        for (const wchar_t* key : kWinKeys) saved[close_box].push_back(StoredSetting(key));
+        for (int column = 1; column <= 12; ++column)
+            saved[close_box].push_back(StoredSetting((std::to_wstring(column) + L"ReqValidate").c_str()));
+        for (const auto& value : saved[close_box]) EXPECT_TRUE(value.has_value());
+    }
+    EXPECT_EQ(saved[0], saved[1]);
+    EXPECT_DOUBLE_EQ(2000, StoredNumber(L"3ReqValidate"));
+}
+
+TEST_F(WindowSettings, AShowReachingTheThreadWhileItsWindowIsOpenFailsAndTouchesNothing) {
+    AddRejectionRow(501, Text(L"数量不符"));
+    AddRejectionRow(502, Text(std::wstring(31, L'长')));
+    HRESULT second = S_OK;
+    ambrelle::ComErrorDetails second_error;
+    VARIANT_BOOL second_result = 7;
+    std::vector<Cells> before, after;
+    std::wstring caption_after;
+    LONG calls_before = -1, calls_after = -1;
+    ModalDriver driver;
+    driver.Then([&](HWND window) {
+        before = GridCells(window);
+        calls_before = GetLong(bill_.Get(), L"CallCount");
+        // A host timer calls show again on another object, for another kind.
+        Microsoft::WRL::ComPtr<_ClsValidate> other;
+        CLSID clsid;
+        EXPECT_EQ(S_OK, CLSIDFromProgID(L"Ambrelle.ClsValidate", &clsid));
+        EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&other)));
+        LONG fid = 2002, kind = 0;
+        other->put_FID(&fid);
+        other->put_QueryClass(&kind);
+        second = other->show(&second_result);
+        second_error = ambrelle::TakeComError(second);
+        calls_after = GetLong(bill_.Get(), L"CallCount");
+        after = GridCells(window);
+        wchar_t caption[64] = L"";
+        GetWindowTextW(window, caption, 64);
+        caption_after = caption;
+        return true;
+    });
+    driver.ClickOk();
+    ASSERT_EQ(S_OK, Show(1001, 1, &driver));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0190), second);
+    EXPECT_EQ(L"Form already displayed; can't show modally", second_error.description);
+    EXPECT_EQ(L"Ambrelle", second_error.source);
+    EXPECT_EQ(VARIANT_FALSE, second_result);
+    EXPECT_EQ(calls_before, calls_after) << "no query was made";
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(4u, after.size()) << "header and three lines";
+    EXPECT_EQ(L"内部订单拒绝信息查询", caption_after);
+    // The open window saved under its own kind's keys.
+    for (const wchar_t* key : kHWinKeys) EXPECT_TRUE(StoredSetting(key).has_value()) << key;
+    for (const wchar_t* key : kWinKeys) EXPECT_FALSE(StoredSetting(key).has_value()) << key;
+    EXPECT_TRUE(StoredSetting(L"1ReqRejValidate").has_value());
+    EXPECT_FALSE(StoredSetting(L"1ReqValidate").has_value());
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <ocidl.h>
+
 #include "automation.h"
 #include "tessary.h"
 #include "unique_variant.h"
@@ -132,6 +134,45 @@ LONG GridRowBackColor(HWND window, LONG row) {
     return V_I4(color.ptr());
 }
 
+RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG color) {
+    RawRow raw;
+    ComPtr<IDispatch> grid = GridOf(window);
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    ComPtr<IEnumConnections> connections;
+    if (!grid || FAILED(grid.As(&container)) || FAILED(container->FindConnectionPoint(tessary::DIID_Events, &point)) ||
+        FAILED(point->EnumConnections(&connections)))
+        return raw;
+    CONNECTDATA connection = {};
+    if (connections->Next(1, &connection, nullptr) != S_OK) return raw;
+    ComPtr<IDispatch> sink;
+    connection.pUnk->QueryInterface(IID_PPV_ARGS(&sink));
+    connection.pUnk->Release();
+    if (!sink) return raw;
+    BSTR text = SysAllocStringLen(before.data(), static_cast<UINT>(before.size()));
+    LONG reserved = 0;
+    VARIANT args[4];  // reverse order: reserved, colour, text, row
+    V_VT(&args[0]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[0]) = &reserved;
+    V_VT(&args[1]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[1]) = &color;
+    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&args[2]) = &text;
+    args[3] = Long(row);
+    DISPPARAMS params = {args, nullptr, 4, 0};
+    EXCEPINFO excep = {};
+    raw.hr = sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                          nullptr, &excep, nullptr);
+    if (raw.hr == DISP_E_EXCEPTION) raw.hr = excep.scode;
+    SysFreeString(excep.bstrSource);
+    SysFreeString(excep.bstrDescription);
+    SysFreeString(excep.bstrHelpFile);
+    raw.text.assign(text ? text : L"", SysStringLen(text));
+    raw.color = color;
+    SysFreeString(text);
+    return raw;
+}
+
 int TwipsToPixelsX(double twips) { return static_cast<int>(twips * Dpi().x / 1440.0 + (twips < 0 ? -0.5 : 0.5)); }
 int TwipsToPixelsY(double twips) { return static_cast<int>(twips * Dpi().y / 1440.0 + (twips < 0 ? -0.5 : 0.5)); }
 double PixelsToTwipsX(int pixels) { return pixels * 1440.0 / Dpi().x; }
@@ -203,8 +244,10 @@ void MessageBoxWatcher::Tick() {
             const LONG style = GetWindowLongW(child, GWL_STYLE);
             if (_wcsicmp(name, L"Button") == 0 && IsWindowVisible(child)) ++seen.buttons;
             if (_wcsicmp(name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
-                SendMessageW(child, STM_GETICON, 0, 0))
+                SendMessageW(child, STM_GETICON, 0, 0)) {
                 seen.has_icon = true;
+                seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            }
         }
         seen_.push_back(seen);
         answered_.push_back(dialog);

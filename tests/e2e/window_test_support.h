@@ -26,6 +26,17 @@ HRESULT PutGridColumnWidth(HWND result_window, LONG column, float twips);
 // The background colour the grid keeps for a row (from 1), -1 on failure.
 LONG GridRowBackColor(HWND result_window, LONG row);
 
+// What the window answers to the grid's row-text request for `row`, raised on
+// the window's own event sink as the grid raises it: the text (which holds
+// `before` when asked) and the colour (pre-filled with `*color`), exactly as
+// handed back, before the grid splits them into cells.
+struct RawRow {
+    HRESULT hr = E_FAIL;
+    std::wstring text;
+    LONG color = 0;
+};
+RawRow RequestRowText(HWND result_window, LONG row, const std::wstring& before = L"", LONG color = -7);
+
 // Twips and pixels of the screen.
 int TwipsToPixelsX(double twips);
 int TwipsToPixelsY(double twips);
@@ -42,6 +53,7 @@ struct SeenMessageBox {
     std::wstring text;
     int buttons = 0;         // push buttons in the box
     bool has_icon = false;   // an icon is shown
+    HICON icon = nullptr;    // the icon shown
     bool owner_visible = false;  // the box's owner was already on screen
 };
 

@@ -2,6 +2,8 @@
 // formats, trimming. The user's regional settings group with "," and use ".".
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "cell_format.h"
 #include "unique_variant.h"
 
@@ -39,6 +41,55 @@ TEST(CellFormat, QuantityPatternFollowsTheDecimalCount) {
     // Not a whole number from 0 up: no decimals.
     EXPECT_EQ(L"##,#0", QuantityPattern(L"-2"));
     EXPECT_EQ(L"##,#0", QuantityPattern(L"abc"));
+    EXPECT_EQ(L"##,#0", QuantityPattern(L"-2147483648"));
+    // 28 places at most, whatever the count.
+    const std::wstring most = L"##,#0." + std::wstring(28, L'0');
+    EXPECT_EQ(most, QuantityPattern(L"28"));
+    EXPECT_EQ(most, QuantityPattern(L"29"));
+    EXPECT_EQ(most, QuantityPattern(L"32767"));
+    EXPECT_EQ(most, QuantityPattern(L"2147483647"));
+}
+
+namespace {
+// "1" and `zeros` zeros, grouped by three.
+std::wstring GroupedPowerOfTen(int zeros) {
+    std::wstring digits = L"1" + std::wstring(static_cast<size_t>(zeros), L'0');
+    std::wstring grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += L',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+}  // namespace
+
+TEST(CellFormat, NumbersOfAnyMagnitudeGetTheirFullText) {
+    EXPECT_EQ(GroupedPowerOfTen(200) + L".00", Quantity(L"1E+200", L"2"));
+    EXPECT_EQ(L"-" + GroupedPowerOfTen(200), Quantity(L"-1E+200", L"0"));
+    std::wstring largest = GroupedPowerOfTen(308);  // "100,000,...": 1.7E+308 is "170,000,..."
+    largest[1] = L'7';
+    EXPECT_EQ(largest, Quantity(L"1.7E+308", L"0"));
+    EXPECT_EQ(L"1,000,000,000,000,000", Quantity(L"1E+15", L""));
+    EXPECT_EQ(L"999,999,999,999,999", Quantity(L"999999999999999", L""));
+    EXPECT_EQ(L"1E+400", Quantity(L"1E+400", L"2")) << "beyond a double: shown as it is";
+    EXPECT_EQ(L"1,234.25" + std::wstring(26, L'0'), Quantity(L"1234.25", L"2147483647"));
+    EXPECT_EQ(L"0." + std::wstring(28, L'0'), Quantity(L"1E-300", L"32767"));
+    struct Case {
+        double total;
+        std::wstring cell;
+    } totals[] = {
+        {1e200, GroupedPowerOfTen(200) + L".0000"},
+        {-1e200, L"-" + GroupedPowerOfTen(200) + L".0000"},
+        {1e15, L"1,000,000,000,000,000.0000"},
+        {1.7e308, largest + L".0000"},
+    };
+    for (const Case& c : totals) {
+        std::wstring cell = L"<not written>";
+        EXPECT_EQ(S_OK, FormatTotal(c.total, &cell)) << c.total;
+        EXPECT_EQ(c.cell, cell) << c.total;
+    }
+    std::wstring cell;
+    EXPECT_TRUE(FAILED(FormatTotal(HUGE_VAL, &cell))) << "not a number of any magnitude";
 }
 
 TEST(CellFormat, QuantitiesWithTheirDecimalPlaces) {
@@ -100,4 +151,5 @@ TEST(CellFormat, TrimAndSequence) {
     EXPECT_EQ(L" 10", NumberWithSignPlace(10));
     EXPECT_EQ(L" 0", NumberWithSignPlace(0));
     EXPECT_EQ(L"-1", NumberWithSignPlace(-1));
+    EXPECT_EQ(L"-2147483649", NumberWithSignPlace(-2147483649LL));
 }

@@ -1,10 +1,13 @@
 // Reading texts as numbers the way Val does.
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "com_error.h"
 #include "val_number.h"
 
 using ambrelle::ValOfText;
+using ambrelle::ValOfValue;
 
 TEST(ValOfText, ReadsTheLeadingNumber) {
     struct Case {
@@ -35,10 +38,12 @@ TEST(ValOfText, ReadsTheLeadingNumber) {
         {L"abc", 0},
         {L"$12", 0},
         {L"50%", 50},
-        {L"&HFFFF", -1},
-        {L"&H10", 16},
-        {L"&HFFFFF", 1048575},
-        {L"&O17", 15},
+        // Decimal numbers only: hexadecimal and octal notations read as 0.
+        {L"&HFFFF", 0},
+        {L"&H10", 0},
+        {L"&HFFFFF", 0},
+        {L"&O17", 0},
+        {L"&17", 0},
         {L"1234.25", 1234.25},
         {L"-0", 0},
     };
@@ -55,4 +60,90 @@ TEST(ValOfText, ANumberBeyondADoubleIsAnOverflow) {
     EXPECT_EQ(static_cast<HRESULT>(0x800A0006), hr);
     EXPECT_EQ(L"Overflow", ambrelle::TakeComError(hr).description);
     EXPECT_EQ(0, value);
+}
+
+TEST(ValOfText, ThePointIsTheDecimalPointWhateverTheCRuntimesLocale) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const char* comma_locale = nullptr;
+    for (const char* name : {"German_Germany.1252", "German", "de-DE", "deu"})
+        if (!comma_locale && std::setlocale(LC_NUMERIC, name)) comma_locale = name;
+    ASSERT_NE(nullptr, comma_locale) << "a decimal-comma locale of the C runtime";
+    ASSERT_EQ(',', *std::localeconv()->decimal_point) << "a decimal-comma C runtime";
+    double point = -999;
+    double comma = -999;
+    const HRESULT point_hr = ValOfText(L"1234.25", &point);
+    const HRESULT comma_hr = ValOfText(L"1234,25", &comma);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    EXPECT_EQ(S_OK, point_hr);
+    EXPECT_DOUBLE_EQ(1234.25, point);
+    EXPECT_EQ(S_OK, comma_hr);
+    EXPECT_DOUBLE_EQ(1234, comma);
+}
+
+namespace {
+
+VARIANT Number(VARTYPE type, double value) {
+    VARIANT v;
+    V_VT(&v) = VT_R8;
+    V_R8(&v) = value;
+    VariantChangeType(&v, &v, 0, type);
+    return v;
+}
+
+VARIANT TextValue(const wchar_t* text) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text);
+    return v;
+}
+
+// Sets the user's decimal separator for as long as it lives.
+class UserDecimalSeparator {
+public:
+    explicit UserDecimalSeparator(const wchar_t* separator) {
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, before_, 8);
+        ok_ = SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator) != 0;
+    }
+    ~UserDecimalSeparator() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, before_); }
+    bool ok() const { return ok_; }
+
+private:
+    wchar_t before_[8] = L".";
+    bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(ValOfValue, NumbersReadTheSameUnderEveryDecimalSeparatorTextsAsTheyStand) {
+    struct Case {
+        VARIANT value;
+        double expected;  // under "." and under ","
+        double under_comma;
+    } cases[] = {
+        {Number(VT_R8, 1234.25), 1234.25, 1234.25},
+        {Number(VT_R8, -0.5), -0.5, -0.5},
+        {Number(VT_R8, 0.1 + 0.2), 0.3, 0.3},  // the number's 15-digit text, as before
+        {Number(VT_R4, 2.5), 2.5, 2.5},
+        {Number(VT_CY, 12.3456), 12.3456, 12.3456},
+        {Number(VT_DECIMAL, 7.125), 7.125, 7.125},
+        {Number(VT_I4, 1000), 1000, 1000},
+        {TextValue(L"1234.25"), 1234.25, 1234.25},
+        {TextValue(L"1234,25"), 1234, 1234},
+        {TextValue(L""), 0, 0},
+    };
+    for (const wchar_t* separator : {L".", L","}) {
+        UserDecimalSeparator setting(separator);
+        ASSERT_TRUE(setting.ok());
+        for (const Case& c : cases) {
+            double value = -999;
+            EXPECT_EQ(S_OK, ValOfValue(c.value, &value));
+            EXPECT_DOUBLE_EQ(separator[0] == L',' ? c.under_comma : c.expected, value)
+                << V_VT(&c.value) << " under " << static_cast<char>(separator[0]);
+        }
+    }
+    for (Case& c : cases) VariantClear(&c.value);
+    VARIANT null;
+    V_VT(&null) = VT_NULL;
+    double value = -999;
+    EXPECT_EQ(static_cast<HRESULT>(0x800A005E), ValOfValue(null, &value));
 }
