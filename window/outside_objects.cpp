@@ -76,8 +76,16 @@ public:
         if (t_watching) return;
         auto* watch = new (std::nothrow) ApartmentEndWatch();
         if (!watch) return;
-        if (SUCCEEDED(CoRegisterInitializeSpy(watch, &watch->cookie_))) t_watching = true;
+        if (SUCCEEDED(CoRegisterInitializeSpy(watch, &t_cookie))) t_watching = true;
         watch->Release();
+    }
+
+    // Stops watching the calling thread: the DLL is going while its
+    // apartment lives on, and the watch's code goes with the DLL.
+    static void StopOnThisThread() {
+        if (!t_watching) return;
+        t_watching = false;
+        CoRevokeInitializeSpy(t_cookie);
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
@@ -108,10 +116,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP PostUninitialize(DWORD apartment_refs) override {
-        if (apartment_refs == 0 && t_watching) {
-            t_watching = false;
-            CoRevokeInitializeSpy(cookie_);
-        }
+        if (apartment_refs == 0) StopOnThisThread();
         return S_OK;
     }
 
@@ -120,12 +125,13 @@ private:
     ~ApartmentEndWatch() = default;
 
     static thread_local bool t_watching;
+    static thread_local ULARGE_INTEGER t_cookie;
     LONG refs_ = 1;
-    ULARGE_INTEGER cookie_ = {};
     ModuleObjectCount module_count_;
 };
 
 thread_local bool ApartmentEndWatch::t_watching = false;
+thread_local ULARGE_INTEGER ApartmentEndWatch::t_cookie = {};
 
 // The kept object for the calling apartment: from the table, or created here
 // and registered when there is none (or the one registered is gone with its
@@ -235,9 +241,12 @@ void AbandonOutsideObjects() {
     g_value_tools.cookie = 0;
     g_settings_store.cookie = 0;
     LeaveCriticalSection(ObjectsLock());
-    // The thread that unloads the DLL keeps no pointers of its own either.
+    // The thread that unloads the DLL keeps no pointers of its own either,
+    // and its apartment must not call the DLL's watch once the DLL is gone.
+    // (Other threads' watches keep the DLL loaded unless it is forced out.)
     t_value_tools = nullptr;
     t_settings_store = nullptr;
+    ApartmentEndWatch::StopOnThisThread();
 }
 
 }  // namespace ambrelle
