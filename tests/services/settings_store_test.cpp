@@ -313,8 +313,8 @@ TEST_F(SettingsStoreTest, RefusedWritesRaiseErrorsAndStoreNothing) {
          kNameRefused},
     };
     for (const Case& c : cases) {
-        UniqueBstr app(SysAllocStringLen(c.app.c_str(), static_cast<UINT>(c.app.size())));
-        UniqueBstr key(SysAllocStringLen(c.key.c_str(), static_cast<UINT>(c.key.size())));
+        UniqueBstr app(c.app.c_str(), static_cast<UINT>(c.app.size()));
+        UniqueBstr key(c.key.c_str(), static_cast<UINT>(c.key.size()));
         BSTR app_variable = app.get(), key_variable = key.get();
         UniqueVariant value, result;
         V_VT(value.ptr()) = c.vt;
@@ -336,7 +336,7 @@ TEST_F(SettingsStoreTest, RefusedWritesRaiseErrorsAndStoreNothing) {
         HKEY_CURRENT_USER, std::wstring(L"Software\\VB and VBA Program Settings\\") + kApp))
         << "nothing was written, not under this application's name either";
     // Reading through such a name is refused the same way.
-    UniqueBstr aliased(SysAllocStringLen(cases[5].app.c_str(), static_cast<UINT>(cases[5].app.size())));
+    UniqueBstr aliased(cases[5].app.c_str(), static_cast<UINT>(cases[5].app.size()));
     BSTR key_variable = SysAllocString(L"WinTop");
     UniqueVariant default_value, result;
     EXPECT_EQ(E_INVALIDARG, Slot<ReadSettingFn>(store_.Get(), 9)(store_.Get(), aliased.get(), &key_variable,
