@@ -12,11 +12,14 @@ case "${AMBRELLE_WINE_CONFIG:-}" in
     ambrelle_config_suffix=
     ambrelle_locale=zh_CN.UTF-8
     ambrelle_dpi=96
+    ambrelle_screen=1280x1024x24
     ;;
 comma168)
     ambrelle_config_suffix=-comma168
     ambrelle_locale=de_DE.UTF-8
     ambrelle_dpi=168
+    # The same screen scaled by 175 %, so that windows fit as they do at 96 DPI.
+    ambrelle_screen=2240x1792x24
     ;;
 *)
     echo "unknown AMBRELLE_WINE_CONFIG: $AMBRELLE_WINE_CONFIG" >&2

@@ -27,7 +27,7 @@ start_display() {
     fi
     rm -f "$session/display"
     exec 5>"$session/display"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 "$ambrelle_screen" -nolisten tcp >"$session/xvfb.log" 2>&1 &
     echo $! >"$session/xvfb.pid"
     exec 5>&-
     for _ in $(seq 100); do

@@ -71,8 +71,11 @@ TEST_F(WindowSettings, NothingStoredOpensAtTheDefaultsAndClosingStoresThem) {
     Geometry opened = ShowOnce(0);
     ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), opened.window);
     EXPECT_EQ(std::vector<float>(12, 1200.0f), opened.widths);
-    const double expected[] = {0, 0, PixelsToTwipsX(TwipsToPixelsX(6390)), PixelsToTwipsY(TwipsToPixelsY(8925))};
-    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(expected[i], StoredNumber(kWinKeys[i])) << i;
+    // The size the window took in whole pixels, back in twips, saved as a
+    // single-precision number (6394.286 for 6390 twips at 168 DPI).
+    const float expected[] = {0, 0, static_cast<float>(PixelsToTwipsX(TwipsToPixelsX(6390))),
+                              static_cast<float>(PixelsToTwipsY(TwipsToPixelsY(8925)))};
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(expected[i], static_cast<float>(StoredNumber(kWinKeys[i]))) << i;
     for (int column = 1; column <= 12; ++column) {
         const std::wstring key = std::to_wstring(column) + L"ReqValidate";
         EXPECT_DOUBLE_EQ(1200, StoredNumber(key.c_str())) << column;
@@ -137,7 +140,8 @@ TEST_F(WindowSettings, ConfirmationKindsShareTheirSetAndTheRejectionKindKeepsIts
     });
     ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), rejection.window);
     EXPECT_EQ(std::vector<float>(5, 1200.0f), rejection.widths);
-    EXPECT_DOUBLE_EQ(PixelsToTwipsX(TwipsToPixelsX(300)), StoredNumber(L"HWinLeft"));
+    EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(TwipsToPixelsX(300))),
+                    static_cast<float>(StoredNumber(L"HWinLeft")));
     EXPECT_DOUBLE_EQ(3000, StoredNumber(L"2ReqRejValidate"));
 
     Geometry confirmation = ShowOnce(0);
@@ -198,10 +202,12 @@ TEST_F(WindowSettings, AWindowClosedMinimisedOrMaximisedStoresItsRestoredRectang
             ShowWindow(window, state);
             return true;
         });
-        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.top), StoredNumber(L"WinTop"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.left), StoredNumber(L"WinLeft"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.right - normal.left), StoredNumber(L"WinWidth"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.bottom - normal.top), StoredNumber(L"WinHeight"));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsY(normal.top)), static_cast<float>(StoredNumber(L"WinTop")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(normal.left)), static_cast<float>(StoredNumber(L"WinLeft")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(normal.right - normal.left)),
+                        static_cast<float>(StoredNumber(L"WinWidth")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsY(normal.bottom - normal.top)),
+                        static_cast<float>(StoredNumber(L"WinHeight")));
     }
 }
 
