@@ -74,6 +74,17 @@ function(ambrelle_add_gtest name)
     ambrelle_add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
 endfunction()
 
+# ambrelle_add_comma168_test(<name> <target> [<arg>...])
+# Runs the GoogleTest program <target> once more in the second configuration
+# (tools/wine-env.sh): a decimal-comma locale and 168 DPI, in its own prefix.
+# AMBRELLE_EXPECT_DPI and AMBRELLE_EXPECT_DECIMAL tell the program which
+# configuration it must find itself in.
+function(ambrelle_add_comma168_test name target)
+    add_test(NAME ${name} COMMAND ${target} --gtest_color=no ${ARGN} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session_comma168 TIMEOUT 300
+        ENVIRONMENT "AMBRELLE_WINE_CONFIG=comma168;AMBRELLE_EXPECT_DPI=168;AMBRELLE_EXPECT_DECIMAL=,")
+endfunction()
+
 # ambrelle_add_vbs_test(<name> <script>): a VBScript client run by cscript.
 # The script reports with WScript.Quit: 0 is success.
 function(ambrelle_add_vbs_test name script)
@@ -94,4 +105,13 @@ function(ambrelle_finish_session)
              COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session.sh stop ${CMAKE_BINARY_DIR})
     set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session TIMEOUT 300)
     set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session)
+    # The second configuration's session, for the tests that run in it too.
+    add_test(NAME wine_session_comma168_start
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session.sh start ${CMAKE_BINARY_DIR})
+    add_test(NAME wine_session_comma168_stop
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session.sh stop ${CMAKE_BINARY_DIR})
+    set_tests_properties(wine_session_comma168_start PROPERTIES FIXTURES_SETUP wine_session_comma168 TIMEOUT 300
+                         ENVIRONMENT AMBRELLE_WINE_CONFIG=comma168)
+    set_tests_properties(wine_session_comma168_stop PROPERTIES FIXTURES_CLEANUP wine_session_comma168
+                         ENVIRONMENT AMBRELLE_WINE_CONFIG=comma168)
 endfunction()

@@ -2,7 +2,7 @@
 # Installs what building and running Ambrelle on Debian needs, if missing:
 # the mingw-w64 toolchains (i686, and x86_64 for machines that cannot run
 # 32-bit programs), CMake, Wine 32- and 64-bit, Xvfb, fonts and the
-# zh_CN.UTF-8 locale. Runs as root (or through sudo when available).
+# zh_CN.UTF-8 and de_DE.UTF-8 locales. Runs as root (or through sudo when available).
 set -euo pipefail
 
 packages=(
@@ -29,8 +29,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-    as_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
-    as_root locale-gen >/dev/null
-fi
+# zh_CN.UTF-8: the component's users; de_DE.UTF-8: the second test
+# configuration, a locale with a decimal comma.
+for wanted in zh_CN de_DE; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
+        as_root sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
+        grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+        as_root locale-gen >/dev/null
+    fi
+done

@@ -5,12 +5,13 @@
 # COM server of the build registered with regsvr32.
 #
 # Usage: wine-session.sh start|stop|register BUILD_DIR
+# (AMBRELLE_WINE_CONFIG chooses the configuration: tools/wine-env.sh.)
 set -euo pipefail
 here=$(dirname "$(readlink -f "$0")")
 action=$1
 build=$(cd "$2" && pwd)
-session="$build/wine-session"
 AMBRELLE_KEEP_DISPLAY=1 . "$here/wine-env.sh" "$build"
+session=$ambrelle_session_dir
 
 start_display() {
     mkdir -p "$session"
@@ -26,7 +27,7 @@ start_display() {
     fi
     rm -f "$session/display"
     exec 5>"$session/display"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 "$ambrelle_screen" -nolisten tcp >"$session/xvfb.log" 2>&1 &
     echo $! >"$session/xvfb.pid"
     exec 5>&-
     for _ in $(seq 100); do
@@ -52,6 +53,10 @@ create_prefix() {
     # No window manager under Xvfb: Wine draws the frames itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    # Display scaling (96 DPI is 100 %).
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ambrelle_dpi" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+        /t REG_DWORD /d "$ambrelle_dpi" /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.ambrelle-ready-$WINEARCH"
 }

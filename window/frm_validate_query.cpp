@@ -211,6 +211,8 @@ FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
 
 HRESULT FrmValidateQuery::Show() {
     if (hwnd_) return RaiseAutomationError(kFormAlreadyShown);
+    // The settings and value components are fetched once for this show.
+    OutsideObjectsInUse outside_objects;
     HRESULT hr = Load();
     if (FAILED(hr)) {
         PreservedErrorInfo keep;

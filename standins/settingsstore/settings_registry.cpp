@@ -1,5 +1,7 @@
 #include "settings_registry.h"
 
+#include <algorithm>
+
 namespace ambrelle {
 namespace {
 
@@ -31,6 +33,13 @@ bool KeyHasContent(HKEY key) {
 
 }  // namespace
 
+std::wstring TextOfRegistryData(const wchar_t* data, DWORD size) {
+    size_t length = size / sizeof(wchar_t);
+    // The terminating null is not part of the text; an embedded one is.
+    if (length > 0 && data[length - 1] == L'\0') --length;
+    return std::wstring(data, length);
+}
+
 std::wstring SettingsSectionKey(const std::wstring& app) {
     return kProgramSettingsRoot + app + L"\\" + kSettingsSection;
 }
@@ -41,12 +50,17 @@ LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstr
     DWORD size = 0;
     LONG rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size);
     if (rc != ERROR_SUCCESS) return rc;
-    std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
+    std::wstring buffer;
+    // Another process may lengthen the value between asking for its size
+    // and reading it: ask again until the two agree.
+    for (;;) {
+        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
+        if (rc != ERROR_MORE_DATA) break;
+    }
     if (rc != ERROR_SUCCESS) return rc;
-    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-    *text = std::move(buffer);
+    *text = TextOfRegistryData(buffer.c_str(), size);
     return ERROR_SUCCESS;
 }
 
@@ -90,17 +104,27 @@ LONG ReadAllSettingTexts(const std::wstring& app, std::vector<std::pair<std::wst
     if (rc != ERROR_SUCCESS) return rc;
     std::wstring name(max_name + 1, L'\0');
     std::wstring data(max_data / sizeof(wchar_t) + 1, L'\0');
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;;) {
         DWORD name_length = static_cast<DWORD>(name.size());
         DWORD data_size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
         DWORD type = 0;
         rc = RegEnumValueW(section.get(), index, &name[0], &name_length, nullptr, &type,
                            reinterpret_cast<BYTE*>(&data[0]), &data_size);
         if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+        if (rc == ERROR_MORE_DATA) {
+            // A value or name grew since the key was measured: measure again and
+            // read the same entry once more.
+            rc = RegQueryInfoKeyW(section.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  &max_name, &max_data, nullptr, nullptr);
+            if (rc != ERROR_SUCCESS) return rc;
+            name.assign(std::max<size_t>(name.size(), max_name + 1), L'\0');
+            data.assign(std::max<size_t>(data.size() * 2, max_data / sizeof(wchar_t) + 1), L'\0');
+            continue;
+        }
         if (rc != ERROR_SUCCESS) return rc;
+        ++index;
         if (type != REG_SZ) continue;
-        std::wstring text(data.c_str(), wcsnlen(data.c_str(), data_size / sizeof(wchar_t)));
-        settings->emplace_back(std::wstring(name.c_str(), name_length), std::move(text));
+        settings->emplace_back(std::wstring(name.c_str(), name_length), TextOfRegistryData(data.c_str(), data_size));
     }
 }
 

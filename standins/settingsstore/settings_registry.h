@@ -17,6 +17,10 @@ constexpr wchar_t kSettingsSection[] = L"Settings";
 // "Software\VB and VBA Program Settings\<app>\Settings", relative to HKEY_CURRENT_USER.
 std::wstring SettingsSectionKey(const std::wstring& app);
 
+// The text of REG_SZ data of `size` bytes: up to the terminating null, with
+// any null inside kept.
+std::wstring TextOfRegistryData(const wchar_t* data, DWORD size);
+
 // ERROR_SUCCESS with the text, ERROR_FILE_NOT_FOUND when the application or
 // the key has no value, or another Win32 error (a value that is not text).
 LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text);

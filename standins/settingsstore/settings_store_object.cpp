@@ -35,11 +35,23 @@ HRESULT RaiseRegistryError(LONG rc, const wchar_t* action) {
     return RaiseStoreError(HRESULT_FROM_WIN32(rc), description.c_str());
 }
 
-// An application name and a key are both needed, as VB's GetSetting and SaveSetting need them.
-HRESULT CheckNames(const std::wstring& app, const std::wstring* key) {
-    if (app.empty()) return RaiseStoreError(E_INVALIDARG, L"The application name must not be empty.");
-    if (key && key->empty()) return RaiseStoreError(E_INVALIDARG, L"The key must not be empty.");
+// An application name and a key are both needed, as VB's GetSetting and
+// SaveSetting need them. Neither may hold a "\" (it would nest in another
+// application's key) or a null (the registry would see only the text before
+// it, another application's or key's name).
+HRESULT CheckName(const std::wstring& name, const wchar_t* what) {
+    if (name.empty())
+        return RaiseStoreError(E_INVALIDARG, (std::wstring(L"The ") + what + L" must not be empty.").c_str());
+    if (name.find_first_of(std::wstring(L"\\\0", 2)) != std::wstring::npos)
+        return RaiseStoreError(E_INVALIDARG, (std::wstring(L"The ") + what +
+                                              L" must not contain a backslash or a null character.").c_str());
     return S_OK;
+}
+
+HRESULT CheckNames(const std::wstring& app, const std::wstring* key) {
+    HRESULT hr = CheckName(app, L"application name");
+    if (SUCCEEDED(hr) && key) hr = CheckName(*key, L"key");
+    return hr;
 }
 
 bool IsMissing(const VARIANT& value) {
@@ -151,11 +163,7 @@ STDMETHODIMP SettingsStoreObject::ReadSetting(BSTR app, BSTR* key, VARIANT* defa
     LONG rc = ReadSettingText(app_name, key_name, &text);
     if (rc == ERROR_FILE_NOT_FOUND) return VariantCopyInd(value, default_value);
     if (rc != ERROR_SUCCESS) return RaiseRegistryError(rc, L"The setting could not be read");
-    BSTR stored = SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-    if (!stored) return E_OUTOFMEMORY;
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = stored;
-    return S_OK;
+    return SettingValueFromText(text, value);
 }
 
 STDMETHODIMP SettingsStoreObject::WriteSetting(BSTR* app, BSTR* key, VARIANT* value, VARIANT* stored) {

@@ -29,4 +29,38 @@ HRESULT SettingTextFromValue(const VARIANT& value, std::wstring* text) {
     return S_OK;
 }
 
+namespace {
+
+// True when `text` is exactly what SettingTextFromValue writes for `number`.
+bool IsStoredNumber(const std::wstring& text, double* number) {
+    if (text.empty() || text.size() > 64) return false;
+    UniqueVariant parsed;
+    V_VT(parsed.ptr()) = VT_BSTR;
+    V_BSTR(parsed.ptr()) = SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+    if (!V_BSTR(parsed.ptr())) return false;
+    if (FAILED(VariantChangeTypeEx(parsed.ptr(), parsed.ptr(), kStorageLocale, VARIANT_NOUSEROVERRIDE, VT_R8)))
+        return false;
+    *number = V_R8(parsed.ptr());
+    std::wstring written;
+    return SUCCEEDED(SettingTextFromValue(parsed.get(), &written)) && written == text;
+}
+
+}  // namespace
+
+HRESULT SettingValueFromText(const std::wstring& text, VARIANT* value) {
+    VariantInit(value);
+    double number = 0;
+    if (IsStoredNumber(text, &number)) {
+        VARIANT numeric;
+        V_VT(&numeric) = VT_R8;
+        V_R8(&numeric) = number;
+        return VariantChangeTypeEx(value, &numeric, LOCALE_USER_DEFAULT, 0, VT_BSTR);
+    }
+    BSTR stored = SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+    if (!stored) return E_OUTOFMEMORY;
+    V_VT(value) = VT_BSTR;
+    V_BSTR(value) = stored;
+    return S_OK;
+}
+
 }  // namespace ambrelle

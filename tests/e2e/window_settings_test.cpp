@@ -71,14 +71,54 @@ TEST_F(WindowSettings, NothingStoredOpensAtTheDefaultsAndClosingStoresThem) {
     Geometry opened = ShowOnce(0);
     ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), opened.window);
     EXPECT_EQ(std::vector<float>(12, 1200.0f), opened.widths);
-    const double expected[] = {0, 0, PixelsToTwipsX(TwipsToPixelsX(6390)), PixelsToTwipsY(TwipsToPixelsY(8925))};
-    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(expected[i], StoredNumber(kWinKeys[i])) << i;
+    // The size the window took in whole pixels, back in twips, saved as a
+    // single-precision number (6394.286 for 6390 twips at 168 DPI).
+    const float expected[] = {0, 0, static_cast<float>(PixelsToTwipsX(TwipsToPixelsX(6390))),
+                              static_cast<float>(PixelsToTwipsY(TwipsToPixelsY(8925)))};
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(expected[i], static_cast<float>(StoredNumber(kWinKeys[i]))) << i;
     for (int column = 1; column <= 12; ++column) {
         const std::wstring key = std::to_wstring(column) + L"ReqValidate";
         EXPECT_DOUBLE_EQ(1200, StoredNumber(key.c_str())) << column;
     }
     for (const wchar_t* key : kHWinKeys) EXPECT_FALSE(StoredSetting(key).has_value());
     EXPECT_FALSE(StoredSetting(L"1ReqRejValidate").has_value());
+}
+
+TEST_F(WindowSettings, RunsInTheDisplayScalingAndRegionalSettingsAskedFor) {
+    // The configurations the tests are run in (CTest tells which).
+    char dpi[16] = {}, decimal[8] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableA("AMBRELLE_EXPECT_DPI", dpi, sizeof(dpi)));
+    ASSERT_NE(0u, GetEnvironmentVariableA("AMBRELLE_EXPECT_DECIMAL", decimal, sizeof(decimal)));
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(atoi(dpi), GetDeviceCaps(screen, LOGPIXELSX));
+    EXPECT_EQ(atoi(dpi), GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    wchar_t separator[8] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+    EXPECT_EQ(std::wstring(decimal, decimal + strlen(decimal)), std::wstring(separator));
+}
+
+TEST_F(WindowSettings, ShowingAndClosingWithoutMovingStoresTheSameNumbersEveryTime) {
+    // A dragged width that is no whole number of twips, as at 175 %.
+    ShowOnce(0, [](HWND window) {
+        EXPECT_EQ(S_OK, PutGridColumnWidth(window, 3, 1234.5f));
+        return true;
+    });
+    std::vector<std::wstring> keys(std::begin(kWinKeys), std::end(kWinKeys));
+    for (int column = 1; column <= 12; ++column) keys.push_back(std::to_wstring(column) + L"ReqValidate");
+    std::vector<std::wstring> first;
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        Geometry opened = ShowOnce(0);  // every show succeeds
+        ASSERT_EQ(12u, opened.widths.size());
+        EXPECT_FLOAT_EQ(1234.5f, opened.widths[2]) << cycle;
+        std::vector<std::wstring> stored;
+        for (const std::wstring& key : keys) stored.push_back(StoredSetting(key.c_str()).value_or(L"(none)"));
+        if (cycle == 1) {
+            first = stored;
+        } else {
+            EXPECT_EQ(first, stored) << cycle;
+        }
+    }
 }
 
 TEST_F(WindowSettings, ConfirmationKindsShareTheirSetAndTheRejectionKindKeepsItsOwn) {
@@ -100,7 +140,8 @@ TEST_F(WindowSettings, ConfirmationKindsShareTheirSetAndTheRejectionKindKeepsIts
     });
     ExpectRect(PixelsOfTwips(0, 0, 6390, 8925), rejection.window);
     EXPECT_EQ(std::vector<float>(5, 1200.0f), rejection.widths);
-    EXPECT_DOUBLE_EQ(PixelsToTwipsX(TwipsToPixelsX(300)), StoredNumber(L"HWinLeft"));
+    EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(TwipsToPixelsX(300))),
+                    static_cast<float>(StoredNumber(L"HWinLeft")));
     EXPECT_DOUBLE_EQ(3000, StoredNumber(L"2ReqRejValidate"));
 
     Geometry confirmation = ShowOnce(0);
@@ -161,10 +202,12 @@ TEST_F(WindowSettings, AWindowClosedMinimisedOrMaximisedStoresItsRestoredRectang
             ShowWindow(window, state);
             return true;
         });
-        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.top), StoredNumber(L"WinTop"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.left), StoredNumber(L"WinLeft"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsX(normal.right - normal.left), StoredNumber(L"WinWidth"));
-        EXPECT_DOUBLE_EQ(PixelsToTwipsY(normal.bottom - normal.top), StoredNumber(L"WinHeight"));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsY(normal.top)), static_cast<float>(StoredNumber(L"WinTop")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(normal.left)), static_cast<float>(StoredNumber(L"WinLeft")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsX(normal.right - normal.left)),
+                        static_cast<float>(StoredNumber(L"WinWidth")));
+        EXPECT_FLOAT_EQ(static_cast<float>(PixelsToTwipsY(normal.bottom - normal.top)),
+                        static_cast<float>(StoredNumber(L"WinHeight")));
     }
 }
 

@@ -77,6 +77,13 @@ protected:
         return result;
     }
 
+    // The value converted as a caller converts it: with the user's regional settings.
+    static double ReadNumber(const VARIANT& value) {
+        UniqueVariant number;
+        if (FAILED(VariantChangeType(number.ptr(), const_cast<VARIANT*>(&value), 0, VT_R8))) return -999999;
+        return V_R8(number.ptr());
+    }
+
     static VARIANT Short(SHORT value) {
         VARIANT v;
         V_VT(&v) = VT_I2;
@@ -122,9 +129,15 @@ TEST_F(SettingsStoreTest, ValuesAreStoredAsDecimalTextWithAPoint) {
         std::wstring in_registry;
         ASSERT_TRUE(ambrelle_test::ReadRegistryText(HKEY_CURRENT_USER, kSection, c.key, &in_registry)) << c.key;
         EXPECT_EQ(c.stored, in_registry) << c.key;
+        // Read back, a number converts to the number written under the user's
+        // regional settings, whatever they are.
         UniqueVariant read = Read(c.key, Short(0));
         ASSERT_EQ(VT_BSTR, read.vt()) << c.key;
-        EXPECT_EQ(c.stored, TextOf(read.get())) << c.key;
+        if (c.text || c.vt == VT_BOOL || c.vt == VT_EMPTY) {
+            EXPECT_EQ(c.stored, TextOf(read.get())) << c.key;
+        } else {
+            EXPECT_EQ(c.number, ReadNumber(read.get())) << c.key << " read as " << TextOf(read.get());
+        }
     }
 }
 
@@ -169,6 +182,68 @@ TEST_F(SettingsStoreTest, TextThatIsNotANumberStaysText) {
     EXPECT_EQ(L"宽度 abc", TextOf(read.get()));
     // Whoever converts it to a number finds it is none.
     EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(read.ptr(), read.ptr(), 0, VT_R4));
+
+    // A number kept in the stored form ("." as the decimal point, as every
+    // earlier version wrote it) reads as that number; a text that is not
+    // exactly that form stays as it is, and a null inside a text is kept.
+    struct Case {
+        std::wstring in_registry;
+        std::wstring text;  // what is read, or empty for a number
+        double number;
+    } cases[] = {
+        {L"6394.286", L"", 6394.286},
+        {L"-0.25", L"", -0.25},
+        {L"1.50", L"1.50", 0},
+        {L"1,5", L"1,5", 0},
+        {std::wstring(L"12\0" L"34", 5), std::wstring(L"12\0" L"34", 5), 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(ambrelle_test::WriteRegistryText(HKEY_CURRENT_USER, kSection, L"Stored", c.in_registry));
+        read = Read(L"Stored", Short(0));
+        ASSERT_EQ(VT_BSTR, read.vt());
+        if (c.text.empty()) {
+            EXPECT_EQ(static_cast<float>(c.number), static_cast<float>(ReadNumber(read.get()))) << c.number;
+        } else {
+            EXPECT_EQ(c.text, TextOf(read.get())) << c.text.size();
+        }
+    }
+    VARIANT with_null;
+    V_VT(&with_null) = VT_BSTR;
+    V_BSTR(&with_null) = SysAllocStringLen(L"ab\0cd", 5);
+    ASSERT_EQ(S_OK, Write(L"WithNull", with_null));
+    SysFreeString(V_BSTR(&with_null));
+    read = Read(L"WithNull", Short(0));
+    EXPECT_EQ(std::wstring(L"ab\0cd", 5), TextOf(read.get()));
+}
+
+TEST_F(SettingsStoreTest, AReadRacingWritesOfOtherLengthsGivesOneOfTheValuesWritten) {
+    const std::wstring short_text = L"1200";
+    const std::wstring long_text(3000, L'7');
+    ASSERT_TRUE(ambrelle_test::WriteRegistryText(HKEY_CURRENT_USER, kSection, L"Racing", short_text));
+    struct Writer {
+        const std::wstring* texts[2];
+        const std::wstring* section;
+        volatile LONG stop = 0;
+        static DWORD WINAPI Run(void* context) {
+            auto* self = static_cast<Writer*>(context);
+            for (unsigned i = 0; !self->stop; ++i)
+                ambrelle_test::WriteRegistryText(HKEY_CURRENT_USER, *self->section, L"Racing", *self->texts[i % 2]);
+            return 0;
+        }
+    } writer{{&short_text, &long_text}, &kSection};
+    HANDLE thread = CreateThread(nullptr, 0, &Writer::Run, &writer, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    int failures = 0;
+    for (int i = 0; i < 400; ++i) {
+        HRESULT hr = E_FAIL;
+        UniqueVariant read = Read(L"Racing", Short(0), &hr);
+        const std::wstring text = read.vt() == VT_BSTR ? TextOf(read.get()) : L"";
+        if (FAILED(hr) || (text != short_text && text != long_text)) ++failures;
+    }
+    writer.stop = 1;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(0, failures);
 }
 
 TEST_F(SettingsStoreTest, GetAllSettingsAndDeleteSettingSitAtPositionsSevenAndEight) {
@@ -216,20 +291,30 @@ TEST_F(SettingsStoreTest, GetAllSettingsAndDeleteSettingSitAtPositionsSevenAndEi
 TEST_F(SettingsStoreTest, RefusedWritesRaiseErrorsAndStoreNothing) {
     struct Case {
         const char* name;
-        const wchar_t* app;
-        const wchar_t* key;
+        std::wstring app;
+        std::wstring key;
         VARTYPE vt;
         HRESULT expected;
         const wchar_t* description;
     };
+    const std::wstring app = kApp;
+    const wchar_t* const kNameRefused = L"must not contain a backslash or a null character.";
     const Case cases[] = {
         {"Null", kApp, L"WinTop", VT_NULL, static_cast<HRESULT>(0x800A005E), L"Invalid use of Null"},
         {"no application", L"", L"WinTop", VT_I2, E_INVALIDARG, nullptr},
         {"no key", kApp, L"", VT_I2, E_INVALIDARG, nullptr},
         {"an array", kApp, L"WinTop", VT_ARRAY | VT_VARIANT, DISP_E_TYPEMISMATCH, nullptr},
+        // Names that would reach another application's section or another key.
+        {"application nested", app + L"\\Nested", L"WinTop", VT_I2, E_INVALIDARG, kNameRefused},
+        {"application with a null", app + std::wstring(1, L'\0') + L"Other", L"WinTop", VT_I2, E_INVALIDARG,
+         kNameRefused},
+        {"key with a backslash", kApp, L"Win\\Top", VT_I2, E_INVALIDARG, kNameRefused},
+        {"key with a null", kApp, std::wstring(L"WinTop") + std::wstring(1, L'\0') + L"X", VT_I2, E_INVALIDARG,
+         kNameRefused},
     };
     for (const Case& c : cases) {
-        UniqueBstr app(c.app), key(c.key);
+        UniqueBstr app(c.app.c_str(), static_cast<UINT>(c.app.size()));
+        UniqueBstr key(c.key.c_str(), static_cast<UINT>(c.key.size()));
         BSTR app_variable = app.get(), key_variable = key.get();
         UniqueVariant value, result;
         V_VT(value.ptr()) = c.vt;
@@ -244,11 +329,20 @@ TEST_F(SettingsStoreTest, RefusedWritesRaiseErrorsAndStoreNothing) {
         EXPECT_TRUE(error.present) << c.name;
         EXPECT_EQ(L"SettingsStore", error.source) << c.name;
         if (c.description) {
-            EXPECT_EQ(c.description, error.description) << c.name;
+            EXPECT_NE(std::wstring::npos, error.description.find(c.description)) << c.name;
         }
     }
-    std::wstring stored;
-    EXPECT_FALSE(ambrelle_test::ReadRegistryText(HKEY_CURRENT_USER, kSection, L"WinTop", &stored));
+    EXPECT_FALSE(ambrelle_test::RegistryKeyExists(
+        HKEY_CURRENT_USER, std::wstring(L"Software\\VB and VBA Program Settings\\") + kApp))
+        << "nothing was written, not under this application's name either";
+    // Reading through such a name is refused the same way.
+    UniqueBstr aliased(cases[5].app.c_str(), static_cast<UINT>(cases[5].app.size()));
+    BSTR key_variable = SysAllocString(L"WinTop");
+    UniqueVariant default_value, result;
+    EXPECT_EQ(E_INVALIDARG, Slot<ReadSettingFn>(store_.Get(), 9)(store_.Get(), aliased.get(), &key_variable,
+                                                                default_value.ptr(), result.ptr()));
+    SysFreeString(key_variable);
+    TakeErrorObject();
     ComPtr<ISupportErrorInfo> support;
     ASSERT_EQ(S_OK, store_.As(&support));
     EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID_ISettingsStore));
@@ -274,7 +368,7 @@ TEST_F(SettingsStoreTest, LateBoundCallersReachTheSameMethods) {
     V_VT(&args[0]) = VT_I2;
     V_I2(&args[0]) = 0;
     ASSERT_EQ(S_OK, store_->Invoke(ids[1], IID_NULL, 0, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr));
-    EXPECT_EQ(L"99.5", TextOf(result.get()));
+    EXPECT_EQ(99.5, ReadNumber(result.get()));
     SysFreeString(V_BSTR(&args[2]));
     SysFreeString(V_BSTR(&args[1]));
 }
@@ -304,7 +398,7 @@ TEST_F(SettingsStoreTest, ValuesPersistFromOneProcessToAnother) {
     ASSERT_EQ(0u, RunTool(L"write " + app + L" HWinWidth r4:7021.5"));
     UniqueVariant read = Read(L"HWinWidth", Short(6390));
     ASSERT_EQ(VT_BSTR, read.vt()) << "written by the other process";
-    EXPECT_EQ(L"7021.5", TextOf(read.get()));
+    EXPECT_EQ(7021.5, ReadNumber(read.get()));
 
     VARIANT width;
     V_VT(&width) = VT_R4;

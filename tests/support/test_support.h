@@ -34,6 +34,17 @@ inline bool ReadRegistryText(HKEY root, const std::wstring& key, const wchar_t* 
     return true;
 }
 
+// Writes a REG_SZ value of the whole text (a null inside it included), creating the key.
+inline bool WriteRegistryText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text) {
+    HKEY handle;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS;
+}
+
 inline bool RegistryKeyExists(HKEY root, const std::wstring& key) {
     HKEY handle;
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
