@@ -13,10 +13,10 @@ build=${1:-$root/build}
 target=${AMBRELLE_TARGET:-$("$root/tools/build-target.sh")}
 toolchain="$root/cmake/mingw-$target.cmake"
 [ -f "$toolchain" ] || { echo "unknown target: $target" >&2; exit 2; }
-# A tree configured for the other target is configured anew (its Wine prefix
-# is of the other kind too).
+# A tree built for the other target is built anew from nothing: its type
+# libraries, objects and Wine prefix are all of the other kind.
 if [ -f "$build/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*=$toolchain\$" "$build/CMakeCache.txt"; then
-    rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles" "$build/wineprefix" "$build/wine64-bin"
+    rm -rf "$build"
 fi
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
 shift || true
