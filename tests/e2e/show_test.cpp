@@ -19,6 +19,7 @@
 #include "tessary.h"
 #include "test_support.h"
 #include "unique_variant.h"
+#include "window_test_support.h"
 
 using ambrelle::UniqueVariant;
 using Microsoft::WRL::ComPtr;
@@ -817,21 +818,26 @@ size_t VtableSlot(Method method) {
     return (raw.pointer - 1) / sizeof(void*);
 }
 
+using CountMethod = HRESULT(STDMETHODCALLTYPE*)(_ADORecordset*, ADO_LONGPTR*);
+
+// As record sets that cannot count their records.
 HRESULT STDMETHODCALLTYPE CountUnknown(_ADORecordset*, ADO_LONGPTR* count) {
     *count = -1;
     return S_OK;
 }
 
-// Makes one record set report its record count as -1, as record sets do
-// that cannot count their records: its vtable is replaced by a copy whose
-// RecordCount slot answers -1.
+// A failure that leaves no error of its own on the thread.
+HRESULT STDMETHODCALLTYPE CountFails(_ADORecordset*, ADO_LONGPTR*) { return E_FAIL; }
+
+// Makes one record set answer RecordCount through `count`: its vtable is
+// replaced by a copy whose RecordCount slot is `count`.
 class CountlessRecordset {
 public:
-    explicit CountlessRecordset(IDispatch* records) {
+    CountlessRecordset(IDispatch* records, CountMethod count) {
         if (FAILED(records->QueryInterface(IID_PPV_ARGS(&records_)))) return;
         void** original = *reinterpret_cast<void***>(records_.Get());
         table_.assign(original, original + VtableSlot(&_ADORecordset::Save) + 1);
-        table_[VtableSlot(&_ADORecordset::get_RecordCount)] = reinterpret_cast<void*>(&CountUnknown);
+        table_[VtableSlot(&_ADORecordset::get_RecordCount)] = reinterpret_cast<void*>(count);
         original_ = original;
         *reinterpret_cast<void***>(records_.Get()) = table_.data();
     }
@@ -863,17 +869,28 @@ LONG GridRows(HWND window) {
 
 }  // namespace
 
-TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReports) {
+TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnFailure) {
+    // The totals are computed first, and they walk the records by their count.
+    const std::wstring count_failed =
+        L"查看确认信息出错：\r\n错误编码：-2147467259\r\n错误来源：Ambrelle[loadLdg sub]\r\n"
+        L"错误描述：The totals cannot be computed.";
     struct Case {
         LONG kind;
+        CountMethod count;
         LONG rows;  // header and totals row for kinds 0 and 2, header only for others, each plus -1
-    } cases[] = {{0, 1}, {2, 1}, {3, 0}};
+        std::wstring box;
+    } cases[] = {{0, CountUnknown, 1, L""},
+                 {2, CountUnknown, 1, L""},
+                 {3, CountUnknown, 0, L""},
+                 // The host's own older error is not what the load reports.
+                 {0, CountFails, 1, count_failed},
+                 {3, CountFails, 1, count_failed}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
         std::vector<SeenQuery> seen;
         ComPtr<IDispatch> deliver = RecordsOf({{1.5, 1}, {2, 2}});
         ASSERT_TRUE(deliver);
-        CountlessRecordset countless(deliver.Get());
+        CountlessRecordset countless(deliver.Get(), c.count);
         VARIANT answer = Bool(true);
         ScriptedDispatch bill;
         // ComPtr's own operator& would empty `deliver`.
@@ -887,7 +904,21 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReports) {
             return true;
         });
         driver.ClickOk();
+        ComPtr<ICreateErrorInfo> older;
+        ASSERT_EQ(S_OK, CreateErrorInfo(&older));
+        older->SetDescription(const_cast<LPOLESTR>(L"an older error of the host"));
+        ComPtr<IErrorInfo> older_info;
+        ASSERT_EQ(S_OK, older.As(&older_info));
+        SetErrorInfo(0, older_info.Get());
+        MessageBoxWatcher boxes;
         EXPECT_EQ(S_OK, Show(1001, c.kind, &driver).hr);
         EXPECT_EQ(c.rows, rows);
+        if (c.box.empty()) {
+            EXPECT_TRUE(boxes.seen().empty());
+        } else {
+            ASSERT_EQ(1u, boxes.seen().size());
+            EXPECT_EQ(c.box, boxes.seen()[0].text);
+        }
+        SetErrorInfo(0, nullptr);
     }
 }
