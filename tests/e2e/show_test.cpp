@@ -707,6 +707,25 @@ TEST_F(ShowEndToEnd, TheRejectionSetIsClosedOnceTheWindowHasClosed) {
     EXPECT_EQ(0, GetLong(lines.Get(), L"State")) << "closed after the window";
 }
 
+namespace {
+
+// Whether the host's window was enabled when the result window was destroyed.
+struct DestroyWatch {
+    HWND watched = nullptr;
+    HWND host = nullptr;
+    int host_enabled = -1;
+};
+thread_local DestroyWatch* t_destroy_watch = nullptr;
+
+LRESULT CALLBACK WatchDestroy(int code, WPARAM wparam, LPARAM lparam) {
+    DestroyWatch* watch = t_destroy_watch;
+    if (code == HCBT_DESTROYWND && watch && reinterpret_cast<HWND>(wparam) == watch->watched)
+        watch->host_enabled = IsWindowEnabled(watch->host) ? 1 : 0;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+}  // namespace
+
 TEST_F(ShowEndToEnd, TheHostsActiveWindowIsActiveAgainAfterTheClose) {
     for (bool close_box : {false, true}) {
         SCOPED_TRACE(close_box);
@@ -717,9 +736,15 @@ TEST_F(ShowEndToEnd, TheHostsActiveWindowIsActiveAgainAfterTheClose) {
         SetActiveWindow(host);
         ASSERT_EQ(host, GetActiveWindow());
         bool host_disabled = false;
+        DestroyWatch watch;
+        watch.host = host;
+        t_destroy_watch = &watch;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, WatchDestroy, nullptr, GetCurrentThreadId());
+        ASSERT_NE(nullptr, hook);
         ModalDriver driver;
-        driver.Then([&](HWND) {
+        driver.Then([&](HWND window) {
             host_disabled = !IsWindowEnabled(host);
+            watch.watched = window;
             return true;
         });
         if (close_box)
@@ -727,7 +752,10 @@ TEST_F(ShowEndToEnd, TheHostsActiveWindowIsActiveAgainAfterTheClose) {
         else
             driver.ClickOk();
         EXPECT_EQ(S_OK, Show(1001, 0, &driver).hr);
+        UnhookWindowsHookEx(hook);
+        t_destroy_watch = nullptr;
         EXPECT_TRUE(host_disabled) << "modal while shown";
+        EXPECT_EQ(1, watch.host_enabled) << "enabled before the window is destroyed, as after a modal dialog";
         EXPECT_TRUE(IsWindowEnabled(host));
         EXPECT_EQ(host, GetActiveWindow());
         DestroyWindow(host);
