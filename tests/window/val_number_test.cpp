@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "com_error.h"
 #include "val_number.h"
@@ -146,4 +150,51 @@ TEST(ValOfValue, NumbersReadTheSameUnderEveryDecimalSeparatorTextsAsTheyStand) {
     V_VT(&null) = VT_NULL;
     double value = -999;
     EXPECT_EQ(static_cast<HRESULT>(0x800A005E), ValOfValue(null, &value));
+}
+
+// Numbers read without writing their text must read exactly as their text
+// (the platform's conversion under "." settings) reads.
+TEST(ValOfValue, NumbersReadExactlyAsTheirTextReads) {
+    std::vector<VARIANT> values;
+    for (double x : {0.1 + 0.2, 1.0 / 3, 1234.25, -1234.25, 0.5, 1e15 - 1, 999999999999999.9, 123456789012345.6,
+                     1e15, 1e16 + 2, 1.5e-7, 1e-22, 3e-23, 5e-324, 1.7e308, -2.5e-310, 0.30000000000000004,
+                     4.35, 0.07, 1e21, 7.000000000000001})
+        values.push_back(Number(VT_R8, x));
+    // Quantities as bills hold them, and doubles with every bit set at random.
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const double decimals[] = {1, 10, 100, 1000, 10000, 1e6, 1e9};
+        values.push_back(Number(VT_R8, static_cast<double>(next() % 100000000) / decimals[next() % 7]));
+        uint64_t bits = next();
+        double any;
+        memcpy(&any, &bits, sizeof(any));
+        if (std::isfinite(any)) values.push_back(Number(VT_R8, any));
+    }
+    for (LONGLONG whole : {0ll, -7ll, 9007199254740993ll, -9223372036854775807ll}) {
+        VARIANT v;
+        V_VT(&v) = VT_I8;
+        V_I8(&v) = whole;
+        values.push_back(v);
+    }
+    VARIANT largest;
+    V_VT(&largest) = VT_UI8;
+    V_UI8(&largest) = ~0ull;
+    values.push_back(largest);
+    for (VARIANT& v : values) {
+        VARIANT text;
+        VariantInit(&text);
+        ASSERT_EQ(S_OK, VariantChangeTypeEx(&text, &v, LOCALE_INVARIANT, 0, VT_BSTR));
+        double through_text = -999;
+        const HRESULT text_hr = ValOfText(std::wstring(V_BSTR(&text), SysStringLen(V_BSTR(&text))), &through_text);
+        double read = -999;
+        EXPECT_EQ(text_hr, ValOfValue(v, &read)) << V_BSTR(&text);
+        EXPECT_EQ(through_text, read) << V_BSTR(&text);
+        VariantClear(&text);
+    }
 }
