@@ -64,75 +64,110 @@ VARIANT TextValue(BSTR text) {
     return value;
 }
 
-// Adds one line: the first line of a source row carries its values, a
-// continuation line only its piece of the reason.
-HRESULT AddLine(_ADORecordset* lines, const SourceRow* first, const std::wstring& piece) {
-    HRESULT hr = lines->AddNew(MissingArgument(), MissingArgument());
-    if (FAILED(hr)) return hr;
-
-    UniqueBstr piece_text(piece.c_str(), static_cast<UINT>(piece.size()));
-    UniqueBstr empty_text(L"");
-    if (!piece_text.allocated() || !empty_text.allocated()) return E_OUTOFMEMORY;
-    VARIANT zero;
-    V_VT(&zero) = VT_I4;
-    V_I4(&zero) = 0;
-    VARIANT null;
-    V_VT(&null) = VT_NULL;
-
-    const VARIANT values[] = {
-        first ? first->fid.get() : zero,
-        TextValue(first ? first->ordinal.get() : empty_text.get()),
-        first ? first->validate_date.get() : null,
-        TextValue(piece_text.get()),
-        first ? first->rejected_branch.get() : TextValue(empty_text.get()),
-        first ? first->rejecting_branch.get() : TextValue(empty_text.get()),
-    };
-    for (size_t i = 0; i < ARRAYSIZE(kRejectionFields); ++i) {
-        hr = PutCollect(lines, kRejectionFields[i].name, values[i]);
-        if (FAILED(hr)) return hr;
+// Writes the lines: each field by its name through Collect, the names and
+// the empty text made once for the whole set.
+class LineWriter {
+public:
+    LineWriter() {
+        for (size_t i = 0; i < ARRAYSIZE(kRejectionFields); ++i) names_[i].reset(SysAllocString(kRejectionFields[i].name));
     }
-    return S_OK;
-}
-
-HRESULT ReadSourceRow(_ADORecordset* source, long ordinal, SourceRow* row, std::wstring* reason) {
-    HRESULT hr = GetFieldValue(source, L"FID", row->fid.put());
-    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FValDate", row->validate_date.put());
-    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FBeBrName", row->rejected_branch.put());
-    if (SUCCEEDED(hr)) hr = GetFieldValue(source, L"FBrName", row->rejecting_branch.put());
-    if (FAILED(hr)) return hr;
-
-    UniqueVariant reason_value;
-    hr = GetFieldValue(source, L"FRejectDesc", reason_value.put());
-    if (FAILED(hr)) return hr;
-    reason->clear();
-    // A reason that was never filled in is an empty reason.
-    if (reason_value.vt() != VT_NULL) {
-        UniqueBstr text;
-        hr = ToText(reason_value.get(), &text);
-        if (FAILED(hr)) return hr;
-        reason->assign(text.c_str(), text.length());
+    bool allocated() const {
+        for (const UniqueBstr& name : names_)
+            if (!name.allocated()) return false;
+        return empty_text_.allocated();
     }
 
-    wchar_t digits[16];
-    wsprintfW(digits, L"%ld", ordinal);
-    row->ordinal.reset(SysAllocString(digits));
-    return row->ordinal.allocated() ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT AddLinesOfRow(_ADORecordset* lines, const SourceRow& row, const std::wstring& reason) {
-    if (reason.size() <= kRejectionLineLength) return AddLine(lines, &row, reason);
-    size_t offset = 0;
-    bool first_line = true;
-    while (reason.size() - offset > kRejectionLineLength) {
-        const size_t length = RejectionPieceLength(reason, offset);
-        HRESULT hr = AddLine(lines, first_line ? &row : nullptr, reason.substr(offset, length));
+    // Adds one line: the first line of a source row carries its values, a
+    // continuation line only its piece of the reason.
+    HRESULT AddLine(_ADORecordset* lines, const SourceRow* first, const wchar_t* piece, size_t length) {
+        HRESULT hr = lines->AddNew(MissingArgument(), MissingArgument());
         if (FAILED(hr)) return hr;
-        offset += length;
-        first_line = false;
+        UniqueBstr piece_text(piece, static_cast<UINT>(length));
+        if (!piece_text.allocated()) return E_OUTOFMEMORY;
+        VARIANT zero;
+        V_VT(&zero) = VT_I4;
+        V_I4(&zero) = 0;
+        VARIANT null;
+        V_VT(&null) = VT_NULL;
+        const VARIANT values[] = {
+            first ? first->fid.get() : zero,
+            TextValue(first ? first->ordinal.get() : empty_text_.get()),
+            first ? first->validate_date.get() : null,
+            TextValue(piece_text.get()),
+            first ? first->rejected_branch.get() : TextValue(empty_text_.get()),
+            first ? first->rejecting_branch.get() : TextValue(empty_text_.get()),
+        };
+        for (size_t i = 0; i < ARRAYSIZE(kRejectionFields); ++i) {
+            hr = lines->put_Collect(TextValue(names_[i].get()), values[i]);
+            if (FAILED(hr)) return hr;
+        }
+        return S_OK;
     }
-    if (offset < reason.size()) return AddLine(lines, nullptr, reason.substr(offset));
-    return S_OK;
-}
+
+    HRESULT AddLinesOfRow(_ADORecordset* lines, const SourceRow& row, const std::wstring& reason) {
+        if (reason.size() <= kRejectionLineLength) return AddLine(lines, &row, reason.data(), reason.size());
+        size_t offset = 0;
+        bool first_line = true;
+        while (reason.size() - offset > kRejectionLineLength) {
+            const size_t length = RejectionPieceLength(reason, offset);
+            HRESULT hr = AddLine(lines, first_line ? &row : nullptr, reason.data() + offset, length);
+            if (FAILED(hr)) return hr;
+            offset += length;
+            first_line = false;
+        }
+        if (offset < reason.size()) return AddLine(lines, nullptr, reason.data() + offset, reason.size() - offset);
+        return S_OK;
+    }
+
+private:
+    UniqueBstr names_[ARRAYSIZE(kRejectionFields)];
+    UniqueBstr empty_text_{L""};
+};
+
+// The source's fields, looked up by name on the first row: a record set's
+// Field object always shows the current record.
+class SourceFields {
+public:
+    HRESULT ReadRow(_ADORecordset* source, long ordinal, SourceRow* row, std::wstring* reason) {
+        HRESULT hr = fid_ ? S_OK : Lookup(source);
+        if (SUCCEEDED(hr)) hr = fid_->get_Value(row->fid.put());
+        if (SUCCEEDED(hr)) hr = validate_date_->get_Value(row->validate_date.put());
+        if (SUCCEEDED(hr)) hr = rejected_branch_->get_Value(row->rejected_branch.put());
+        if (SUCCEEDED(hr)) hr = rejecting_branch_->get_Value(row->rejecting_branch.put());
+        if (FAILED(hr)) return hr;
+
+        UniqueVariant reason_value;
+        hr = reason_->get_Value(reason_value.put());
+        if (FAILED(hr)) return hr;
+        reason->clear();
+        // A reason that was never filled in is an empty reason.
+        if (reason_value.vt() != VT_NULL) {
+            UniqueBstr text;
+            hr = ToText(reason_value.get(), &text);
+            if (FAILED(hr)) return hr;
+            reason->assign(text.c_str(), text.length());
+        }
+
+        wchar_t digits[16];
+        wsprintfW(digits, L"%ld", ordinal);
+        row->ordinal.reset(SysAllocString(digits));
+        return row->ordinal.allocated() ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    // In the order the values are read.
+    HRESULT Lookup(_ADORecordset* source) {
+        HRESULT hr = GetField(source, L"FID", fid_.ReleaseAndGetAddressOf());
+        if (SUCCEEDED(hr)) hr = GetField(source, L"FValDate", validate_date_.ReleaseAndGetAddressOf());
+        if (SUCCEEDED(hr)) hr = GetField(source, L"FBeBrName", rejected_branch_.ReleaseAndGetAddressOf());
+        if (SUCCEEDED(hr)) hr = GetField(source, L"FBrName", rejecting_branch_.ReleaseAndGetAddressOf());
+        if (SUCCEEDED(hr)) hr = GetField(source, L"FRejectDesc", reason_.ReleaseAndGetAddressOf());
+        if (FAILED(hr)) fid_.Reset();
+        return hr;
+    }
+
+    ComPtr<ADOField> fid_, validate_date_, rejected_branch_, rejecting_branch_, reason_;
+};
 
 }  // namespace
 
@@ -162,15 +197,18 @@ HRESULT BuildRejectionSet(_ADORecordset* source, _ADORecordset** rejection_set) 
     hr = CreateEmptyRejectionSet(&lines);
     if (FAILED(hr)) return hr;
 
+    LineWriter writer;
+    if (!writer.allocated()) return E_OUTOFMEMORY;
+    SourceFields fields;
+    std::wstring reason;
     long ordinal = 1;
     for (;;) {
         hr = source->get_EOF(&eof);
         if (FAILED(hr)) return hr;
         if (eof) break;
         SourceRow row;
-        std::wstring reason;
-        hr = ReadSourceRow(source, ordinal, &row, &reason);
-        if (SUCCEEDED(hr)) hr = AddLinesOfRow(lines.Get(), row, reason);
+        hr = fields.ReadRow(source, ordinal, &row, &reason);
+        if (SUCCEEDED(hr)) hr = writer.AddLinesOfRow(lines.Get(), row, reason);
         if (SUCCEEDED(hr)) hr = source->MoveNext();
         if (FAILED(hr)) return hr;
         ++ordinal;

@@ -38,13 +38,16 @@ HRESULT TextOrNull(bool null, const std::wstring& text, VARIANT* value) {
 
 }  // namespace
 
-HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows) {
-    rows->clear();
+bool CanGenerate(const ConfirmationRule& rule) {
+    return !rule.items.empty() && !rule.decimals.empty() && !rule.validaters.empty() && !rule.organisations.empty() &&
+           !rule.delivery_days.empty();
+}
+
+bool CanGenerate(const RejectionRule& rule) { return !rule.reasons.empty() && !rule.organisations.empty(); }
+
+HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, const RowSink& sink) {
     if (count <= 0) return S_OK;
-    if (rule.items.empty() || rule.decimals.empty() || rule.validaters.empty() || rule.organisations.empty() ||
-        rule.delivery_days.empty())
-        return E_INVALIDARG;
-    rows->reserve(count);
+    if (!CanGenerate(rule)) return E_INVALIDARG;
     const size_t organisations = rule.organisations.size();
     for (LONG i = 0; i < count; ++i) {
         BillRow row = EmptyRow(BillLayout::kConfirmation);
@@ -86,16 +89,15 @@ HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG c
             SetDate(row[kConfirmationDeliveryDate].ptr(), delivery);
         }
         SetLong(row[kConfirmationQtyDecimal].ptr(), decimals);
-        rows->push_back(std::move(row));
+        hr = sink(row);
+        if (FAILED(hr)) return hr;
     }
     return S_OK;
 }
 
-HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows) {
-    rows->clear();
+HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, const RowSink& sink) {
     if (count <= 0) return S_OK;
-    if (rule.reasons.empty() || rule.organisations.empty()) return E_INVALIDARG;
-    rows->reserve(count);
+    if (!CanGenerate(rule)) return E_INVALIDARG;
     const size_t organisations = rule.organisations.size();
     for (LONG i = 0; i < count; ++i) {
         BillRow row = EmptyRow(BillLayout::kRejection);
@@ -105,8 +107,8 @@ HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, 
         HRESULT hr = TextVariant(rule.reasons[i % rule.reasons.size()], row[kRejectionRejectDesc].ptr());
         if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[i % organisations], row[kRejectionBeBrName].ptr());
         if (SUCCEEDED(hr)) hr = TextVariant(rule.organisations[(i + 1) % organisations], row[kRejectionBrName].ptr());
+        if (SUCCEEDED(hr)) hr = sink(row);
         if (FAILED(hr)) return hr;
-        rows->push_back(std::move(row));
     }
     return S_OK;
 }

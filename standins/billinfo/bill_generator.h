@@ -55,11 +55,15 @@ struct RejectionRule {
 //   FValDate      first_val_date + i * seconds_between seconds;
 //   FDeliveryDate midnight of FValDate's day + delivery_days[i % delivery_days] days,
 //                 Null on every null_delivery_date_every-th row.
-HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows);
+// Whether the rule has every list a row draws from.
+bool CanGenerate(const ConfirmationRule& rule);
+bool CanGenerate(const RejectionRule& rule);
+
+HRESULT GenerateConfirmations(const ConfirmationRule& rule, LONG bill_id, LONG count, const RowSink& sink);
 
 // Row i of a rejection bill: FID the bill id, FValDate first_val_date + i *
 // seconds_between seconds, FRejectDesc reasons[i % reasons], FBeBrName
 // organisations[i % n], FBrName organisations[(i + 1) % n].
-HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, std::vector<BillRow>* rows);
+HRESULT GenerateRejections(const RejectionRule& rule, LONG bill_id, LONG count, const RowSink& sink);
 
 }  // namespace ambrelle

@@ -45,14 +45,14 @@ void WriteBack(VARIANT* arg, LONG value) {
 }
 
 // The rows the steering asks for. On failure, description tells why.
-HRESULT RowsFor(QueryPlan& plan, LONG bill_id, LONG kind, std::vector<BillRow>* rows, std::wstring* description) {
-    rows->clear();
+HRESULT RowsFor(QueryPlan& plan, LONG bill_id, LONG kind, BillRows* rows, std::wstring* description) {
+    *rows = BillRows();
     if (plan.rows == RowSource::kEmpty) return S_OK;
     if (plan.rows == RowSource::kCustom) {
-        *rows = std::move(plan.custom_rows);
+        rows->held = std::move(plan.custom_rows);
         // A confirmation row a test added carries the queried bill's id.
         if (LayoutForKind(kind) == BillLayout::kConfirmation) {
-            for (BillRow& row : *rows) {
+            for (BillRow& row : rows->held) {
                 if (row[kConfirmationId].vt() != VT_EMPTY) continue;
                 V_VT(row[kConfirmationId].ptr()) = VT_I4;
                 V_I4(row[kConfirmationId].ptr()) = bill_id;
@@ -69,7 +69,7 @@ HRESULT RowsFor(QueryPlan& plan, LONG bill_id, LONG kind, std::vector<BillRow>* 
     return hr;
 }
 
-HRESULT NewFilledRecordset(BillLayout layout, const std::vector<BillRow>& rows, ComPtr<IDispatch>* filled) {
+HRESULT NewFilledRecordset(BillLayout layout, const BillRows& rows, ComPtr<IDispatch>* filled) {
     ComPtr<_ADORecordset> recordset;
     HRESULT hr = CreateRecordset(&recordset);
     if (FAILED(hr)) return hr;
@@ -80,7 +80,7 @@ HRESULT NewFilledRecordset(BillLayout layout, const std::vector<BillRow>& rows, 
 
 // Leaves the records in the argument as the steering says; on failure the
 // thread's error object (or description) tells why.
-HRESULT Deliver(Delivery delivery, BillLayout layout, const std::vector<BillRow>& rows, RecordSetArgument& argument,
+HRESULT Deliver(Delivery delivery, BillLayout layout, const BillRows& rows, RecordSetArgument& argument,
                 DeliveryDone* done, std::wstring* description) {
     *done = DeliveryDone::kNone;
     const bool must_replace =
@@ -257,7 +257,7 @@ HRESULT BillInfoObject::QueryValidate(DISPPARAMS* params, VARIANT* result, EXCEP
         WriteBack(&args[0], kind);
     }
 
-    std::vector<BillRow> rows;
+    BillRows rows;
     std::wstring description;
     hr = RowsFor(plan, bill_id, kind, &rows, &description);
     if (FAILED(hr)) return ReportDispatchFailure(hr, kSource, description.c_str(), excep);

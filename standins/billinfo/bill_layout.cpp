@@ -50,4 +50,13 @@ HRESULT CopyRow(const BillRow& from, BillRow* to) {
     return S_OK;
 }
 
+HRESULT BillRows::ForEach(const RowSink& sink) const {
+    if (make) return make(sink);
+    for (const BillRow& row : held) {
+        HRESULT hr = sink(row);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
 }  // namespace ambrelle

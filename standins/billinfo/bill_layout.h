@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <functional>
 #include <vector>
 
 #include "ado.h"
@@ -40,6 +41,19 @@ const std::vector<FieldSpec>& FieldsOf(BillLayout layout);
 
 // One record: a value per field of its layout, in field order.
 using BillRow = std::vector<UniqueVariant>;
+
+// Receives rows one at a time; a failure stops the rows.
+using RowSink = std::function<HRESULT(const BillRow&)>;
+
+// The rows a call delivers: held in memory (the sample bills and the rows a
+// test added), or made one at a time while they are written, so that a bill
+// of a million generated rows never holds them all.
+struct BillRows {
+    std::vector<BillRow> held;
+    std::function<HRESULT(const RowSink&)> make;  // when set, the rows instead of `held`
+
+    HRESULT ForEach(const RowSink& sink) const;
+};
 
 // A row of the layout's width with every value Empty.
 BillRow EmptyRow(BillLayout layout);

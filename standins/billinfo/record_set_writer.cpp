@@ -82,7 +82,7 @@ HRESULT IsFillable(_ADORecordset* recordset, bool* fillable) {
     return S_OK;
 }
 
-HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const std::vector<BillRow>& rows) {
+HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const BillRows& rows) {
     ComPtr<ADOFields> fields;
     HRESULT hr = recordset->get_Fields(&fields);
     if (FAILED(hr)) return hr;
@@ -95,13 +95,14 @@ HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const std::ve
     std::vector<ComPtr<ADOField>> objects;
     hr = LookUpFields(fields.Get(), layout, &objects);
     if (FAILED(hr)) return hr;
-    for (const BillRow& row : rows) {
-        hr = recordset->AddNew(MissingArgument(), MissingArgument());
-        if (FAILED(hr)) return hr;
-        hr = WriteRow(objects, row);
-        if (FAILED(hr)) return hr;
-    }
-    if (rows.empty()) return S_OK;
+    bool any = false;
+    hr = rows.ForEach([&](const BillRow& row) {
+        any = true;
+        HRESULT added = recordset->AddNew(MissingArgument(), MissingArgument());
+        return SUCCEEDED(added) ? WriteRow(objects, row) : added;
+    });
+    if (FAILED(hr)) return hr;
+    if (!any) return S_OK;
     // Moving commits the last new record and leaves the set on its first.
     return recordset->MoveFirst();
 }

@@ -22,6 +22,6 @@ HRESULT IsFillable(_ADORecordset* recordset, bool* fillable);
 // and no connection (client cursor, static, batch optimistic), adds the rows
 // and moves to the first record when there is one. A failure of the record
 // set leaves its error object in place for the caller.
-HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const std::vector<BillRow>& rows);
+HRESULT FillRecordset(_ADORecordset* recordset, BillLayout layout, const BillRows& rows);
 
 }  // namespace ambrelle

@@ -264,15 +264,15 @@ HRESULT SampleBills::Instance(const SampleBills** bills, std::wstring* error) {
     return S_OK;
 }
 
-HRESULT SampleBills::Rows(LONG bill_id, LONG kind, std::vector<BillRow>* rows) const {
-    rows->clear();
+HRESULT SampleBills::Rows(LONG bill_id, LONG kind, BillRows* rows) const {
+    *rows = BillRows();
     for (const ListedBill& bill : listed_) {
         if (bill.id != bill_id || bill.kind != kind) continue;
         for (const BillRow& row : bill.rows) {
             BillRow copy;
             HRESULT hr = CopyRow(row, &copy);
             if (FAILED(hr)) return hr;
-            rows->push_back(std::move(copy));
+            rows->held.push_back(std::move(copy));
         }
         return S_OK;
     }
@@ -282,9 +282,21 @@ HRESULT SampleBills::Rows(LONG bill_id, LONG kind, std::vector<BillRow>* rows) c
     return S_OK;
 }
 
-HRESULT SampleBills::GeneratedRows(LONG bill_id, LONG kind, LONG count, std::vector<BillRow>* rows) const {
-    if (LayoutForKind(kind) == BillLayout::kRejection) return GenerateRejections(rejection_rule_, bill_id, count, rows);
-    return GenerateConfirmations(confirmation_rule_, bill_id, count, rows);
+HRESULT SampleBills::GeneratedRows(LONG bill_id, LONG kind, LONG count, BillRows* rows) const {
+    *rows = BillRows();
+    // The bills live as long as the process: the rows are made when written.
+    if (LayoutForKind(kind) == BillLayout::kRejection) {
+        if (count > 0 && !CanGenerate(rejection_rule_)) return E_INVALIDARG;
+        rows->make = [this, bill_id, count](const RowSink& sink) {
+            return GenerateRejections(rejection_rule_, bill_id, count, sink);
+        };
+    } else {
+        if (count > 0 && !CanGenerate(confirmation_rule_)) return E_INVALIDARG;
+        rows->make = [this, bill_id, count](const RowSink& sink) {
+            return GenerateConfirmations(confirmation_rule_, bill_id, count, sink);
+        };
+    }
+    return S_OK;
 }
 
 std::vector<LONG> SampleBills::BillIds(LONG kind) const {

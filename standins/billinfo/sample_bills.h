@@ -24,10 +24,10 @@ public:
 
     // The rows of a bill for a query kind (the rejection layout for kind 1,
     // the confirmation layout otherwise); no rows for a bill the data lacks.
-    HRESULT Rows(LONG bill_id, LONG kind, std::vector<BillRow>* rows) const;
+    HRESULT Rows(LONG bill_id, LONG kind, BillRows* rows) const;
 
     // count rows made by the rule of the kind's layout, whatever the bill.
-    HRESULT GeneratedRows(LONG bill_id, LONG kind, LONG count, std::vector<BillRow>* rows) const;
+    HRESULT GeneratedRows(LONG bill_id, LONG kind, LONG count, BillRows* rows) const;
 
     // The bills that have rows for a query kind, in the order of the data file.
     std::vector<LONG> BillIds(LONG kind) const;
