@@ -9,9 +9,21 @@ const uint16_t* TextStore::Entry(uint32_t handle) const {
     return blocks_[handle >> 16].units.get() + (handle & 0xFFFFu);
 }
 
+TextStore::Header TextStore::ReadHeader(const uint16_t* entry) {
+    Header header;
+    header.narrow = (entry[0] & kNarrowFlag) != 0;
+    header.length = entry[0] & (kShortLimit - 1);
+    header.units = 1;
+    if (entry[0] & kLongFlag) {
+        header.length |= static_cast<uint32_t>(entry[1]) << 14;
+        header.units = 2;
+    }
+    return header;
+}
+
 uint32_t TextStore::Store(const wchar_t* text, uint32_t length) {
     if (length == 0) return kEmptyText;
-    if (length >= kNarrowFlag) throw std::bad_alloc();
+    if (length >= kLengthLimit) throw std::bad_alloc();
     bool narrow = true;
     for (uint32_t i = 0; i < length && narrow; ++i) narrow = text[i] < 0x100;
     const uint32_t units = UnitsFor(length, narrow);
@@ -39,14 +51,18 @@ uint32_t TextStore::Store(const wchar_t* text, uint32_t length) {
     Block& block = blocks_[block_index];
     const uint32_t offset = block.used;
     uint16_t* entry = block.units.get() + offset;
-    const uint32_t header = length | (narrow ? kNarrowFlag : 0);
-    entry[0] = static_cast<uint16_t>(header & 0xFFFFu);
-    entry[1] = static_cast<uint16_t>(header >> 16);
+    entry[0] = static_cast<uint16_t>((narrow ? kNarrowFlag : 0) | (length & (kShortLimit - 1)));
+    uint16_t* characters = entry + 1;
+    if (length >= kShortLimit) {
+        entry[0] |= kLongFlag;
+        entry[1] = static_cast<uint16_t>(length >> 14);
+        characters = entry + 2;
+    }
     if (narrow) {
-        unsigned char* bytes = reinterpret_cast<unsigned char*>(entry + 2);
+        unsigned char* bytes = reinterpret_cast<unsigned char*>(characters);
         for (uint32_t i = 0; i < length; ++i) bytes[i] = static_cast<unsigned char>(text[i]);
     } else {
-        std::memcpy(entry + 2, text, length * sizeof(wchar_t));
+        std::memcpy(characters, text, length * sizeof(wchar_t));
     }
     block.used += units;
     live_units_ += units;
@@ -55,29 +71,27 @@ uint32_t TextStore::Store(const wchar_t* text, uint32_t length) {
 
 void TextStore::Forget(uint32_t handle) {
     if (handle == kEmptyText) return;
-    const uint16_t* entry = Entry(handle);
-    const uint32_t header = entry[0] | (static_cast<uint32_t>(entry[1]) << 16);
-    const uint32_t units = UnitsFor(header & ~kNarrowFlag, (header & kNarrowFlag) != 0);
+    const Header header = ReadHeader(Entry(handle));
+    const uint32_t units = UnitsFor(header.length, header.narrow);
     live_units_ -= units;
     garbage_units_ += units;
 }
 
 uint32_t TextStore::Length(uint32_t handle) const {
     if (handle == kEmptyText) return 0;
-    const uint16_t* entry = Entry(handle);
-    return (entry[0] | (static_cast<uint32_t>(entry[1]) << 16)) & ~kNarrowFlag;
+    return ReadHeader(Entry(handle)).length;
 }
 
 void TextStore::CopyTo(uint32_t handle, wchar_t* out) const {
     if (handle == kEmptyText) return;
     const uint16_t* entry = Entry(handle);
-    const uint32_t header = entry[0] | (static_cast<uint32_t>(entry[1]) << 16);
-    const uint32_t length = header & ~kNarrowFlag;
-    if (header & kNarrowFlag) {
-        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(entry + 2);
-        for (uint32_t i = 0; i < length; ++i) out[i] = bytes[i];
+    const Header header = ReadHeader(entry);
+    const uint16_t* characters = entry + header.units;
+    if (header.narrow) {
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(characters);
+        for (uint32_t i = 0; i < header.length; ++i) out[i] = bytes[i];
     } else {
-        std::memcpy(out, entry + 2, length * sizeof(wchar_t));
+        std::memcpy(out, characters, header.length * sizeof(wchar_t));
     }
 }
 

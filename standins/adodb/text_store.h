@@ -1,7 +1,9 @@
 // Text values of one column kept in large shared blocks instead of one heap
-// string per cell. Each text is a 32-bit header (length, and a flag for text
+// string per cell. Each text is a header (its length, and a flag for text
 // whose characters all fit in one byte, which is then stored one byte per
-// character) followed by its characters. A handle names a stored text.
+// character) followed by its characters. The header takes one 16-bit unit for
+// a text shorter than 16,384 characters, two for a longer one. A handle names
+// a stored text.
 #pragma once
 
 #include <windows.h>
@@ -36,7 +38,19 @@ public:
 
 private:
     static constexpr uint32_t kBlockUnits = 1u << 16;  // 128 KiB blocks; a handle's low 16 bits are the offset
-    static constexpr uint32_t kNarrowFlag = 0x80000000u;
+    // The first header unit: the narrow flag, the flag of a two-unit header,
+    // and the length's low 14 bits; a second unit holds the length's next 16.
+    static constexpr uint16_t kNarrowFlag = 0x8000u;
+    static constexpr uint16_t kLongFlag = 0x4000u;
+    static constexpr uint32_t kShortLimit = 1u << 14;
+    static constexpr uint32_t kLengthLimit = 1u << 30;
+
+    struct Header {
+        uint32_t length;
+        bool narrow;
+        uint32_t units;  // of the header itself
+    };
+    static Header ReadHeader(const uint16_t* entry);
 
     struct Block {
         std::unique_ptr<uint16_t[]> units;
@@ -45,7 +59,9 @@ private:
     };
 
     const uint16_t* Entry(uint32_t handle) const;
-    static uint32_t UnitsFor(uint32_t length, bool narrow) { return 2 + (narrow ? (length + 1) / 2 : length); }
+    static uint32_t UnitsFor(uint32_t length, bool narrow) {
+        return (length < kShortLimit ? 1 : 2) + (narrow ? (length + 1) / 2 : length);
+    }
 
     std::vector<Block> blocks_;
     size_t current_ = SIZE_MAX;  // the block new texts go to

@@ -34,19 +34,26 @@ VARIANT Bstr(const std::wstring& text) {
 
 TEST(TextStore, KeepsNarrowWideEmptyAndLongTextsApart) {
     TextStore store;
-    const std::wstring texts[] = {L"abc", L"ünï\u00ff", L"中文", L"", std::wstring(70000, L'z'), L"a中"};
-    uint32_t handles[6];
-    for (int i = 0; i < 6; ++i) handles[i] = store.Store(texts[i].data(), static_cast<uint32_t>(texts[i].size()));
+    // Lengths on both sides of the one-unit header's limit, narrow and wide.
+    const std::wstring texts[] = {L"abc", L"ünï\u00ff", L"中文", L"", std::wstring(70000, L'z'), L"a中",
+                                  std::wstring(16383, L'字'), std::wstring(16384, L'字'), std::wstring(16384, L'y'),
+                                  std::wstring(16383, L'y') + L"中"};
+    constexpr int kTexts = sizeof(texts) / sizeof(texts[0]);
+    uint32_t handles[kTexts];
+    for (int i = 0; i < kTexts; ++i) handles[i] = store.Store(texts[i].data(), static_cast<uint32_t>(texts[i].size()));
     EXPECT_EQ(TextStore::kEmptyText, handles[3]);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(texts[i], Read(store, handles[i])) << i;
+    for (int i = 0; i < kTexts; ++i) EXPECT_EQ(texts[i], Read(store, handles[i])) << i;
     BSTR copy = store.NewBstr(handles[2]);
     EXPECT_STREQ(L"中文", copy);
     SysFreeString(copy);
-    // One-byte texts take half the space: 2 header units + 2 units for "abc".
+    // One-byte texts take half the space: 1 header unit + 2 units for "abc";
+    // a text of 16,384 characters or more has a header of 2 units.
     const size_t before = store.live_units();
     store.Forget(handles[0]);
-    EXPECT_EQ(before - 4u, store.live_units());
-    EXPECT_EQ(4u, store.garbage_units());
+    EXPECT_EQ(before - 3u, store.live_units());
+    store.Forget(handles[8]);
+    EXPECT_EQ(before - 3u - 8194u, store.live_units());
+    EXPECT_EQ(3u + 8194u, store.garbage_units());
 }
 
 TEST(ColumnValues, RewritesDoNotGrowTheStoreWithoutBound) {
