@@ -1,7 +1,8 @@
 // The in-memory ADO Recordset: a disconnected record set with appended
 // fields, AddNew, navigation and the hidden Collect property, behind the
 // vtable of ADO 2.x's _Recordset. Its Fields collection and Field objects
-// live in fields.h and field.h.
+// live in fields.h and field.h; its members are defined in recordset_*.cpp,
+// one file for each concern.
 #pragma once
 
 #include <windows.h>
@@ -147,6 +148,9 @@ public:
     size_t reserved_bytes() const;
 
 private:
+    // The source of the errors the record set's own members raise.
+    static constexpr ErrorSource kSource = ErrorSource::kRecordset;
+
     Recordset();
     ~Recordset();
 
