@@ -1,5 +1,5 @@
 // The record set's IDispatch, from the module's type library, with the
-// indexed default member rs("name"), and its error information.
+// indexed default member rs("name").
 #include "recordset.h"
 
 #include <memory>
@@ -24,39 +24,16 @@ HRESULT Recordset::TypeInfoOf(REFIID riid, ITypeInfo** info) {
     return slot->CopyTo(info);
 }
 
-STDMETHODIMP Recordset::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
+HRESULT Recordset::InterfaceTypeInfo(ITypeInfo** info) { return TypeInfoOf(IID__Recordset, info); }
 
-STDMETHODIMP Recordset::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return TypeInfoOf(IID__Recordset, info);
-}
-
-STDMETHODIMP Recordset::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = TypeInfoOf(IID__Recordset, &info);
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
-}
-
-STDMETHODIMP Recordset::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                               EXCEPINFO* excep, UINT* arg_err) {
+STDMETHODIMP Recordset::Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     // rs("name") and rs("name") = value: the default member Fields, its
     // default member Item, and that field's Value, in one call.
     if (member == DISPID_VALUE && params && params->cArgs > params->cNamedArgs)
         return InvokeIndexedDefault(flags, params, result, excep);
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = TypeInfoOf(IID__Recordset, &info);
-    if (FAILED(hr)) return hr;
-    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<_ADORecordset*>(this), member, flags, params,
-                                           result, excep, arg_err);
+    return TypeInfoDispatch::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
 }
 
 HRESULT Recordset::InvokeIndexedDefault(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep) {
@@ -91,12 +68,4 @@ HRESULT Recordset::InvokeIndexedDefault(WORD flags, DISPPARAMS* params, VARIANT*
     }
     return S_OK;
 }
-
-STDMETHODIMP Recordset::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID__Recordset || riid == IID_Recordset21 || riid == IID_Recordset20 || riid == IID_Recordset15 ||
-                   riid == IID__ADO
-               ? S_OK
-               : S_FALSE;
-}
-
 }  // namespace ado_standin
