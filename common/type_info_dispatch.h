@@ -74,4 +74,10 @@ template <typename Interface, const IID& iid, const IID&... older_iids>
 using DualInterface =
     Answers<ModuleTypeInfoDispatch<Interface, iid>, IID_IUnknown, IID_IDispatch, iid, older_iids...>;
 
+// An object whose one interface is such a dual interface, and whose failures
+// in it are described by error objects.
+template <typename Interface, const IID& iid, const IID&... older_iids>
+using DualInterfaceObject =
+    ComObject<DualInterface<Interface, iid, older_iids...>, SupportsErrorInfo<iid, older_iids...>>;
+
 }  // namespace ambrelle

@@ -7,7 +7,6 @@
 
 #include "ado.h"
 #include "ambrelle.h"
-#include "com_object.h"
 #include "type_info_dispatch.h"
 
 namespace ambrelle {
@@ -15,8 +14,7 @@ namespace ambrelle {
 // The interface IID of the component's first version; answered with the same interface.
 extern const IID IID_ClsValidate_v0;
 
-class ClsValidate final : public ComObject<DualInterface<_ClsValidate, IID__ClsValidate, IID_ClsValidate_v0>,
-                                           SupportsErrorInfo<IID__ClsValidate, IID_ClsValidate_v0>> {
+class ClsValidate final : public DualInterfaceObject<_ClsValidate, IID__ClsValidate, IID_ClsValidate_v0> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 

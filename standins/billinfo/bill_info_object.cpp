@@ -18,13 +18,6 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Quistral.IBillInfo";
 
-HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
-    if (!params) return E_INVALIDARG;
-    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
-    return S_OK;
-}
-
 // Writes a 32-bit integer back through an argument passed by reference; an
 // argument passed by value cannot take it and is left alone.
 void WriteBack(VARIANT* arg, LONG value) {

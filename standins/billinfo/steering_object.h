@@ -5,16 +5,13 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
 #include "bill_info_steering.h"
-#include "com_object.h"
 #include "type_info_dispatch.h"
 
 namespace ambrelle {
 
-class SteeringObject final : public ComObject<DualInterface<IBillInfoSteering, IID_IBillInfoSteering>,
-                                              SupportsErrorInfo<IID_IBillInfoSteering>> {
+class SteeringObject final : public DualInterfaceObject<IBillInfoSteering, IID_IBillInfoSteering> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 

@@ -5,16 +5,13 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
-#include "com_object.h"
 #include "type_info_dispatch.h"
 #include "settings_store.h"
 
 namespace ambrelle {
 
-class SettingsStoreObject final : public ComObject<DualInterface<ISettingsStore, IID_ISettingsStore>,
-                                                   SupportsErrorInfo<IID_ISettingsStore>> {
+class SettingsStoreObject final : public DualInterfaceObject<ISettingsStore, IID_ISettingsStore> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 

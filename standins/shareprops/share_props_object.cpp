@@ -12,13 +12,6 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Venlock.ShareProps";
 
-HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
-    if (!params) return E_INVALIDARG;
-    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
-    return S_OK;
-}
-
 }  // namespace
 
 HRESULT SharePropsObject::Create(REFIID riid, void** object) {

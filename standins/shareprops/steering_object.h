@@ -5,16 +5,13 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
-#include "com_object.h"
 #include "type_info_dispatch.h"
 #include "share_props_steering.h"
 
 namespace ambrelle {
 
-class SteeringObject final : public ComObject<DualInterface<ISharePropsSteering, IID_ISharePropsSteering>,
-                                              SupportsErrorInfo<IID_ISharePropsSteering>> {
+class SteeringObject final : public DualInterfaceObject<ISharePropsSteering, IID_ISharePropsSteering> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 

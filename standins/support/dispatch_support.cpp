@@ -24,6 +24,13 @@ HRESULT MemberIdsOfNames(const DispatchMember* members, size_t member_count, REF
     return DISP_E_UNKNOWNNAME;
 }
 
+HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
+    if (!params) return E_INVALIDARG;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
+    return S_OK;
+}
+
 const VARIANT* ArgumentValue(const VARIANT* arg) {
     while (V_VT(arg) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(arg)) arg = V_VARIANTREF(arg);
     return arg;

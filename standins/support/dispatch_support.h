@@ -14,6 +14,9 @@ namespace ambrelle {
 // Case-insensitive comparison of a member name, as IDispatch names compare.
 bool IsMemberName(const wchar_t* name, const wchar_t* expected);
 
+// S_OK when a call passes exactly expected arguments, none of them named.
+HRESULT CheckArguments(const DISPPARAMS* params, UINT expected);
+
 // The variant an argument stands for: VBScript passes its variables as VT_BYREF|VT_VARIANT.
 const VARIANT* ArgumentValue(const VARIANT* arg);
 

@@ -5,16 +5,13 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
-#include "com_object.h"
 #include "type_info_dispatch.h"
 #include "value_tools.h"
 
 namespace ambrelle {
 
-class ValueToolsObject final : public ComObject<DualInterface<IValueTools, IID_IValueTools>,
-                                                SupportsErrorInfo<IID_IValueTools>> {
+class ValueToolsObject final : public DualInterfaceObject<IValueTools, IID_IValueTools> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 
