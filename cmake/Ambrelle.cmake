@@ -44,9 +44,12 @@ function(ambrelle_idl idl)
                        COMMENT "widl ${name}.idl")
 endfunction()
 
-# ambrelle_com_server(<target>): the DLL is registered with regsvr32 when the
-# Wine session of the tests or the demo starts.
+# ambrelle_com_server(<target>): the DLL exports the entry points of an
+# in-process server (common/server_exports.cpp), serving the kThisServer it
+# defines, and is registered with regsvr32 when the Wine session of the tests
+# or the demo starts.
 function(ambrelle_com_server target)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/server_exports.cpp)
     set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVERS "$<TARGET_FILE:${target}>")
     set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
 endfunction()

@@ -120,24 +120,13 @@ HRESULT UnregisterClassKeys(const ClassRegistration& reg) {
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
-HRESULT RegisterServer(HMODULE module, const ClassRegistration* classes, size_t count) {
-    HRESULT hr = RegisterModuleTypeLib(module);
-    if (FAILED(hr)) return hr;
-    for (size_t i = 0; i < count; ++i) {
-        hr = RegisterClassKeys(module, classes[i]);
-        if (FAILED(hr)) return hr;
-    }
-    return S_OK;
-}
-
-HRESULT UnregisterServer(HMODULE module, const ClassRegistration* classes, size_t count) {
-    HRESULT class_hr = S_OK;
-    for (size_t i = 0; i < count; ++i) {
-        HRESULT hr = UnregisterClassKeys(classes[i]);
-        if (FAILED(hr)) class_hr = hr;
-    }
-    HRESULT typelib_hr = UnregisterModuleTypeLib(module);
-    return FAILED(typelib_hr) ? typelib_hr : class_hr;
+bool ClassServedBy(HMODULE module, REFCLSID clsid) {
+    const std::wstring key = L"CLSID\\" + GuidString(clsid) + L"\\InprocServer32";
+    wchar_t server[MAX_PATH];
+    DWORD size = sizeof(server);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) != ERROR_SUCCESS)
+        return false;
+    return lstrcmpiW(server, ModulePath(module).c_str()) == 0;
 }
 
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor) {

@@ -13,6 +13,9 @@ struct ClassRegistration {
     const wchar_t* threading_model;  // e.g. L"Apartment"
     const GUID* libid;               // type library of the class, or nullptr
     bool control = false;            // an ActiveX control: also the "Control" marker key
+    // A class other servers may serve too (a platform class): its keys are
+    // removed only while they name this module.
+    bool only_while_ours = false;
 };
 
 // Registers the type library embedded as TYPELIB 1 in the module. SELFREG_E_TYPELIB on failure.
@@ -25,10 +28,8 @@ HRESULT RegisterClassKeys(HMODULE module, const ClassRegistration& reg);
 // Removes what RegisterClassKeys wrote. SELFREG_E_CLASS on failure.
 HRESULT UnregisterClassKeys(const ClassRegistration& reg);
 
-// The usual self-registration of a server DLL: its embedded type library,
-// then each of its classes; and the removal of both.
-HRESULT RegisterServer(HMODULE module, const ClassRegistration* classes, size_t count);
-HRESULT UnregisterServer(HMODULE module, const ClassRegistration* classes, size_t count);
+// True when the class's InprocServer32 names module.
+bool ClassServedBy(HMODULE module, REFCLSID clsid);
 
 // Registers an interface IID marshaled by the automation marshaler and described by a type library.
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor);

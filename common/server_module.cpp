@@ -38,13 +38,41 @@ STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
     return S_OK;
 }
 
-HRESULT GetClassObjectFrom(const ServedClass* classes, size_t count, REFCLSID clsid, REFIID riid, void** object) {
+HRESULT GetClassObjectOf(const ServerDefinition& server, REFCLSID clsid, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    for (size_t i = 0; i < count; ++i) {
-        if (*classes[i].clsid == clsid) return classes[i].factory->QueryInterface(riid, object);
+    for (size_t i = 0; i < server.class_count; ++i) {
+        ServedClass& served = server.classes[i];
+        if (*served.registration.clsid == clsid) return served.factory.QueryInterface(riid, object);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT RegisterServer(const ServerDefinition& server) {
+    const HMODULE module = ThisModule();
+    HRESULT hr = RegisterModuleTypeLib(module);
+    if (FAILED(hr)) return hr;
+    for (size_t i = 0; i < server.class_count; ++i) {
+        hr = RegisterClassKeys(module, server.classes[i].registration);
+        if (FAILED(hr)) return hr;
+    }
+    return server.register_more ? server.register_more() : S_OK;
+}
+
+HRESULT UnregisterServer(const ServerDefinition& server) {
+    const HMODULE module = ThisModule();
+    const HRESULT more_hr = server.unregister_more ? server.unregister_more() : S_OK;
+    HRESULT class_hr = S_OK;
+    for (size_t i = 0; i < server.class_count; ++i) {
+        const ClassRegistration& registration = server.classes[i].registration;
+        // Another server's registration of a shared class stays.
+        if (registration.only_while_ours && !ClassServedBy(module, *registration.clsid)) continue;
+        HRESULT hr = UnregisterClassKeys(registration);
+        if (FAILED(hr)) class_hr = hr;
+    }
+    HRESULT typelib_hr = UnregisterModuleTypeLib(module);
+    if (FAILED(typelib_hr)) return typelib_hr;
+    return FAILED(class_hr) ? class_hr : more_hr;
 }
 
 }  // namespace ambrelle

@@ -1,10 +1,14 @@
-// Object and lock counting of an in-process COM server, and a class factory.
-// Each DLL that links this library has counters of its own.
+// The module object of an in-process COM server: its handle, the count of
+// its live objects and class-factory locks, the class factory, and what each
+// server DLL serves. The entry points every server DLL exports
+// (server_exports.cpp, compiled into each) serve the DLL's ServerDefinition.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <new>
+
+#include "registration.h"
 
 namespace ambrelle {
 
@@ -29,7 +33,8 @@ void SetThisModule(HMODULE module);
 // Creates an object and queries it for riid; Create returns an object with one reference.
 using CreateInstanceFn = HRESULT (*)(REFIID riid, void** object);
 
-// A class factory for one class. The factory itself is static and does not count as an object.
+// A class factory for one class. It lives as long as the DLL and does not
+// count as an object; it refuses aggregation.
 class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(CreateInstanceFn create) : create_(create) {}
@@ -44,13 +49,35 @@ private:
     CreateInstanceFn create_;
 };
 
-// One class served by a DLL: DllGetClassObject looks it up in a table of these.
+// One class a DLL serves: how it is registered, and its class object.
 struct ServedClass {
-    const CLSID* clsid;
-    ClassFactory* factory;
+    ServedClass(const ClassRegistration& registration, CreateInstanceFn create)
+        : registration(registration), factory(create) {}
+
+    ClassRegistration registration;
+    ClassFactory factory;
 };
 
-HRESULT GetClassObjectFrom(const ServedClass* classes, size_t count, REFCLSID clsid, REFIID riid, void** object);
+// What a server DLL serves. Registration writes the embedded type library,
+// then each class's keys; removal takes them away again.
+struct ServerDefinition {
+    ServedClass* classes;
+    size_t class_count;
+    // Registration of the DLL's own beyond that: written after the classes,
+    // removed before them (nullptr: none).
+    HRESULT (*register_more)() = nullptr;
+    HRESULT (*unregister_more)() = nullptr;
+    // Tidies up when the DLL is unloaded while the process goes on (nullptr: nothing to do).
+    void (*on_unload)(HINSTANCE instance) = nullptr;
+};
+
+// Defined by each server DLL.
+extern const ServerDefinition kThisServer;
+
+// The exported entry points' work, for server_exports.cpp.
+HRESULT GetClassObjectOf(const ServerDefinition& server, REFCLSID clsid, REFIID riid, void** object);
+HRESULT RegisterServer(const ServerDefinition& server);
+HRESULT UnregisterServer(const ServerDefinition& server);
 
 // Creates T with `new (std::nothrow)`, queries riid, and drops the creation reference.
 template <typename T>

@@ -1,31 +1,83 @@
-// IDispatch of an object whose interface is described by its own module's
-// type library: an object keeps one of these and forwards its four IDispatch
-// methods to it.
+// IDispatch of a dual interface through its description in this module's
+// type library: names resolve with DispGetIDsOfNames and calls go through
+// InvokeThroughTypeInfo, so an object writes only its interface's members.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "com_object.h"
+#include "server_module.h"
+#include "type_info.h"
+
 namespace ambrelle {
 
-class TypeInfoDispatch {
+// The four IDispatch methods of Interface. The class that implements it says
+// where the description comes from (InterfaceTypeInfo).
+template <typename Interface>
+class TypeInfoDispatch : public Interface {
 public:
-    // iid: the interface, described in the type library embedded in this module.
-    explicit TypeInfoDispatch(REFIID iid) : iid_(iid) {}
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return InterfaceTypeInfo(info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        Microsoft::WRL::ComPtr<ITypeInfo> info;
+        HRESULT hr = InterfaceTypeInfo(info.GetAddressOf());
+        if (FAILED(hr)) return hr;
+        return DispGetIDsOfNames(info.Get(), names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        Microsoft::WRL::ComPtr<ITypeInfo> info;
+        HRESULT hr = InterfaceTypeInfo(info.GetAddressOf());
+        if (FAILED(hr)) return hr;
+        return InvokeThroughTypeInfo(info.Get(), static_cast<Interface*>(this), member, flags, params, result, excep,
+                                     arg_err);
+    }
 
-    HRESULT GetTypeInfoCount(UINT* count);
-    HRESULT GetTypeInfo(UINT index, ITypeInfo** info);
-    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DISPID* ids);
-    // object: the object's pointer for the described interface.
-    HRESULT Invoke(void* object, DISPID member, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* excep, UINT* arg_err);
+protected:
+    // The description of Interface, with a reference for the caller.
+    virtual HRESULT InterfaceTypeInfo(ITypeInfo** info) = 0;
+};
+
+// The same, with the description (of iid) loaded from this module's type
+// library on first use and kept by the object.
+template <typename Interface, const IID& iid>
+class ModuleTypeInfoDispatch : public TypeInfoDispatch<Interface> {
+protected:
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override {
+        if (!info_) {
+            HRESULT hr = LoadModuleTypeInfo(ThisModule(), iid, info_.ReleaseAndGetAddressOf());
+            if (FAILED(hr)) return hr;
+        }
+        return info_.CopyTo(info);
+    }
 
 private:
-    HRESULT EnsureTypeInfo();
-
-    IID iid_;
     Microsoft::WRL::ComPtr<ITypeInfo> info_;
 };
+
+// A dual interface described by this module's type library: answered for
+// IUnknown, IDispatch, its own IID and any older IIDs it still stands for.
+template <typename Interface, const IID& iid, const IID&... older_iids>
+using DualInterface =
+    Answers<ModuleTypeInfoDispatch<Interface, iid>, IID_IUnknown, IID_IDispatch, iid, older_iids...>;
+
+// An object whose one interface is such a dual interface, and whose failures
+// in it are described by error objects.
+template <typename Interface, const IID& iid, const IID&... older_iids>
+using DualInterfaceObject =
+    ComObject<DualInterface<Interface, iid, older_iids...>, SupportsErrorInfo<iid, older_iids...>>;
 
 }  // namespace ambrelle

@@ -31,28 +31,6 @@ HRESULT ClsValidate::Create(REFIID riid, void** object) {
     return CreateAndQuery(created, riid, object);
 }
 
-STDMETHODIMP ClsValidate::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__ClsValidate || riid == IID_ClsValidate_v0) {
-        *object = static_cast<_ClsValidate*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ClsValidate::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) ClsValidate::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP ClsValidate::put_FID(LONG* value) {
     if (!value) return E_POINTER;
     fid_ = *value;
@@ -149,10 +127,6 @@ HRESULT ClsValidate::ShowWindow() {
     hr = window->Show();
     if (FAILED(hr)) return hr;
     return lines->Close();
-}
-
-STDMETHODIMP ClsValidate::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID__ClsValidate || riid == IID_ClsValidate_v0 ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

@@ -103,33 +103,6 @@ bool ControlSite::TranslateAccelerator(MSG* msg) {
     return active_ && active_->TranslateAccelerator(msg) == S_OK;
 }
 
-STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-        *object = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
-        *object = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
-        *object = static_cast<IOleInPlaceFrame*>(this);
-    else if (riid == IID_IOleControlSite)
-        *object = static_cast<IOleControlSite*>(this);
-    else if (riid == IID_IDispatch)
-        *object = static_cast<IDispatch*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ControlSite::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) ControlSite::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 // IOleClientSite: the control is never embedded in a document, so there is
 // nothing to save and no moniker.
 STDMETHODIMP ControlSite::SaveObject() { return E_NOTIMPL; }
@@ -209,20 +182,6 @@ STDMETHODIMP ControlSite::TransformCoords(POINTL*, POINTF*, DWORD) { return E_NO
 STDMETHODIMP ControlSite::TranslateAccelerator(MSG*, DWORD) { return S_FALSE; }
 STDMETHODIMP ControlSite::OnFocus(BOOL) { return S_OK; }
 STDMETHODIMP ControlSite::ShowPropertyFrame() { return E_NOTIMPL; }
-
-STDMETHODIMP ControlSite::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-STDMETHODIMP ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-STDMETHODIMP ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
-    for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    return DISP_E_UNKNOWNNAME;
-}
 
 STDMETHODIMP ControlSite::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                  UINT*) {

@@ -8,13 +8,16 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include "com_object.h"
+#include "dispatch_by_id.h"
+
 namespace ambrelle {
 
-class ControlSite final : public IOleClientSite,
-                          public IOleInPlaceSite,
-                          public IOleInPlaceFrame,
-                          public IOleControlSite,
-                          public IDispatch {
+class ControlSite final
+    : public UncountedComObject<Answers<IOleClientSite, IID_IUnknown, IID_IOleClientSite>,
+                                Answers<IOleInPlaceSite, IID_IOleWindow, IID_IOleInPlaceSite>,
+                                Answers<IOleInPlaceFrame, IID_IOleInPlaceUIWindow, IID_IOleInPlaceFrame>,
+                                Answers<IOleControlSite, IID_IOleControlSite>, Answers<DispatchById, IID_IDispatch>> {
 public:
     // Creates the control by CLSID inside parent, in-place active, at rect
     // (pixels in the parent's client area), and advises sink on events_iid.
@@ -33,11 +36,6 @@ public:
     void Focus();
     // Lets the active control handle an accelerator key first.
     bool TranslateAccelerator(MSG* msg);
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;
@@ -85,10 +83,7 @@ public:
     STDMETHODIMP OnFocus(BOOL got_focus) override;
     STDMETHODIMP ShowPropertyFrame() override;
 
-    // IDispatch: the ambient properties
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    // IDispatch (by DISPID): the ambient properties
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
 
@@ -97,7 +92,6 @@ private:
     ~ControlSite() = default;
     HRESULT Activate(REFCLSID clsid, REFIID events_iid, IDispatch* sink);
 
-    LONG refs_ = 1;
     HWND parent_;
     RECT rect_;
     Microsoft::WRL::ComPtr<IFontDisp> ambient_font_;

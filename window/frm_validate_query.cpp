@@ -12,6 +12,7 @@
 #include "outside_objects.h"
 #include "recordset_access.h"
 #include "screen_units.h"
+#include "com_object.h"
 #include "server_module.h"
 #include "tessary.h"
 #include "unique_variant.h"
@@ -116,22 +117,9 @@ BOOL CALLBACK DisableThreadWindow(HWND hwnd, LPARAM lparam) {
 
 // Watches the end of a thread's apartment: its last CoUninitialize releases
 // the thread's window object while the objects it holds can still be released.
-class ApartmentEndWatch final : public IInitializeSpy {
+class ApartmentEndWatch final
+    : public UncountedComObject<Answers<IInitializeSpy, IID_IUnknown, IID_IInitializeSpy>> {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IInitializeSpy) return E_NOINTERFACE;
-        *object = static_cast<IInitializeSpy*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
     STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
     STDMETHODIMP PostInitialize(HRESULT hr, DWORD, DWORD) override { return hr; }
     STDMETHODIMP PreUninitialize(DWORD apartment_refs) override {
@@ -139,9 +127,6 @@ public:
         return S_OK;
     }
     STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
-
-private:
-    LONG refs_ = 1;
 };
 
 // The icons of the window class are the DLL's own: they go with the class.

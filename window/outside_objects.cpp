@@ -6,6 +6,7 @@
 #include <string>
 
 #include "com_error.h"
+#include "com_object.h"
 #include "server_module.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
@@ -69,7 +70,7 @@ void LetGoIfCreatedHere(IGlobalInterfaceTable* table, KeptObject* kept) {
 // Watches the end of the apartment of a thread that created a kept object:
 // the thread's pointers and the objects it created are let go before its
 // apartment goes. While it watches, the DLL stays loaded (its code is called).
-class ApartmentEndWatch final : public IInitializeSpy {
+class ApartmentEndWatch final : public ComObject<Answers<IInitializeSpy, IID_IUnknown, IID_IInitializeSpy>> {
 public:
     // Starts watching the calling thread, once per apartment.
     static void Start() {
@@ -88,20 +89,6 @@ public:
         CoRevokeInitializeSpy(t_cookie);
     }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IInitializeSpy) return E_NOINTERFACE;
-        *object = static_cast<IInitializeSpy*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
     STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
     STDMETHODIMP PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
     STDMETHODIMP PreUninitialize(DWORD apartment_refs) override {
@@ -126,8 +113,6 @@ private:
 
     static thread_local bool t_watching;
     static thread_local ULARGE_INTEGER t_cookie;
-    LONG refs_ = 1;
-    ModuleObjectCount module_count_;
 };
 
 thread_local bool ApartmentEndWatch::t_watching = false;

@@ -38,56 +38,12 @@ HRESULT FieldObject::ChangeableDefinition(FieldDefinition** definition) {
     return S_OK;
 }
 
-// IUnknown
-
-STDMETHODIMP FieldObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__ADO || riid == IID_Field20 ||
-        riid == IID_Field) {
-        *object = static_cast<ADOField*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) FieldObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) FieldObject::Release() {
-    const ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 // IDispatch
 
-STDMETHODIMP FieldObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
+HRESULT FieldObject::InterfaceTypeInfo(ITypeInfo** info) { return owner_->TypeInfoOf(IID_Field, info); }
 
-STDMETHODIMP FieldObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return owner_->TypeInfoOf(IID_Field, info);
-}
-
-STDMETHODIMP FieldObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = owner_->TypeInfoOf(IID_Field, &info);
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
-}
-
-STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                 EXCEPINFO* excep, UINT* arg_err) {
+STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                 VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     // field.Value, and the field's default value, read with no arguments: the
     // call every reader of a record set makes for each value, answered
@@ -107,11 +63,7 @@ STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, D
         }
         return S_OK;
     }
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = owner_->TypeInfoOf(IID_Field, &info);
-    if (FAILED(hr)) return hr;
-    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOField*>(this), member, flags, params, result,
-                                           excep, arg_err);
+    return TypeInfoDispatch::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
 }
 
 // The field's description
@@ -240,10 +192,6 @@ STDMETHODIMP FieldObject::put_Value(VARIANT value) {
     HRESULT hr = Definition(&field);
     if (FAILED(hr)) return hr;
     return owner_->WriteValue(*field, kSource, value);
-}
-
-STDMETHODIMP FieldObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_Field || riid == IID_Field20 || riid == IID__ADO ? S_OK : S_FALSE;
 }
 
 // Members this record set does not implement.

@@ -7,13 +7,17 @@
 
 #include "ado.h"
 #include "field_definition.h"
-#include "server_module.h"
+#include "com_object.h"
+#include "type_info_dispatch.h"
 
 namespace ado_standin {
 
 class Recordset;
 
-class FieldObject final : public ADOField, public ISupportErrorInfo {
+class FieldObject final
+    : public ambrelle::ComObject<ambrelle::Answers<ambrelle::TypeInfoDispatch<ADOField>, IID_IUnknown, IID_IDispatch,
+                                                   IID__ADO, IID_Field20, IID_Field>,
+                                 ambrelle::SupportsErrorInfo<IID_Field, IID_Field20, IID__ADO>> {
 public:
     // Holds a reference to the record set for as long as the object lives.
     FieldObject(Recordset* owner, FieldDefinition* definition);
@@ -21,15 +25,7 @@ public:
     // The field was removed (Close, Fields.Delete): every member now fails with 3420.
     void Detach() { definition_ = nullptr; }
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    // IDispatch, from the module's type library, with the value read directly
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
 
@@ -59,8 +55,8 @@ public:
     // Field
     STDMETHODIMP get_Status(long* status) override;
 
-    // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+protected:
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override;
 
 private:
     ~FieldObject();
@@ -69,8 +65,6 @@ private:
     // Definition for a change of the field's description, allowed only while the record set is closed.
     HRESULT ChangeableDefinition(FieldDefinition** definition);
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     Recordset* owner_;
     FieldDefinition* definition_;
 };

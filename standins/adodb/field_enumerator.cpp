@@ -8,23 +8,6 @@ FieldEnumerator* FieldEnumerator::Create(std::vector<Microsoft::WRL::ComPtr<IDis
     return new (std::nothrow) FieldEnumerator(std::move(fields), position);
 }
 
-STDMETHODIMP FieldEnumerator::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IEnumVARIANT) return E_NOINTERFACE;
-    *object = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) FieldEnumerator::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) FieldEnumerator::Release() {
-    const ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP FieldEnumerator::Next(ULONG count, VARIANT* items, ULONG* fetched) {
     if (fetched) *fetched = 0;
     if (!items) return E_POINTER;

@@ -8,18 +8,15 @@
 
 #include <vector>
 
-#include "server_module.h"
+#include "com_object.h"
 
 namespace ado_standin {
 
-class FieldEnumerator final : public IEnumVARIANT {
+class FieldEnumerator final
+    : public ambrelle::ComObject<ambrelle::Answers<IEnumVARIANT, IID_IUnknown, IID_IEnumVARIANT>> {
 public:
     // Takes the fields (each as IDispatch) and returns the enumerator with one reference, or nullptr.
     static FieldEnumerator* Create(std::vector<Microsoft::WRL::ComPtr<IDispatch>> fields, ULONG position = 0);
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP Next(ULONG count, VARIANT* items, ULONG* fetched) override;
     STDMETHODIMP Skip(ULONG count) override;
@@ -31,8 +28,6 @@ private:
         : fields_(std::move(fields)), position_(position) {}
     ~FieldEnumerator() = default;
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     std::vector<Microsoft::WRL::ComPtr<IDispatch>> fields_;
     ULONG position_;
 };

@@ -5,6 +5,7 @@
 #include "ado_errors.h"
 #include "com_error.h"
 #include "field_enumerator.h"
+#include "optional_argument.h"
 #include "recordset.h"
 #include "type_info.h"
 
@@ -16,31 +17,9 @@ constexpr ErrorSource kSource = ErrorSource::kFields;
 constexpr DISPID kAppendId = 0x60040001;
 constexpr DISPID kHiddenAppendId = 0x60030001;
 
-bool IsMissing(const VARIANT& value) {
-    const VARIANT* v = &value;
-    if (V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v)) v = V_VARIANTREF(v);
-    return V_VT(v) == VT_EMPTY || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
-}
-
 }  // namespace
 
 // IUnknown: the collection lives and dies with its record set.
-
-STDMETHODIMP FieldsCollection::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    // Not _Collection: ADO's Fields does not answer it.
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Fields15 || riid == IID_Fields20 ||
-        riid == IID_Fields) {
-        *object = static_cast<ADOFields*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
 
 STDMETHODIMP_(ULONG) FieldsCollection::AddRef() { return owner_->AddRef(); }
 
@@ -48,28 +27,9 @@ STDMETHODIMP_(ULONG) FieldsCollection::Release() { return owner_->Release(); }
 
 // IDispatch
 
-STDMETHODIMP FieldsCollection::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
+HRESULT FieldsCollection::InterfaceTypeInfo(ITypeInfo** info) { return owner_->TypeInfoOf(IID_Fields, info); }
 
-STDMETHODIMP FieldsCollection::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return owner_->TypeInfoOf(IID_Fields, info);
-}
-
-STDMETHODIMP FieldsCollection::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = owner_->TypeInfoOf(IID_Fields, &info);
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
-}
-
-STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                                       VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     // fields("name") = value: Item, then the field's Value.
@@ -84,9 +44,6 @@ STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID, WORD fla
         }
         return S_OK;
     }
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    HRESULT hr = owner_->TypeInfoOf(IID_Fields, &info);
-    if (FAILED(hr)) return hr;
     // Append "name", type: DefinedSize 0 and Attributes adFldUnspecified. A
     // 64-bit type library cannot carry the pointer-sized default of
     // DefinedSize, so the omitted arguments are supplied here.
@@ -101,11 +58,9 @@ STDMETHODIMP FieldsCollection::Invoke(DISPID member, REFIID riid, LCID, WORD fla
         V_I4(&padded[1]) = 0;
         for (UINT i = 0; i < positional; ++i) padded[4 - positional + i] = params->rgvarg[i];  // borrowed
         DISPPARAMS full = {padded, nullptr, 4, 0};
-        return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOFields*>(this), member, flags, &full,
-                                               result, excep, arg_err);
+        return TypeInfoDispatch::Invoke(member, riid, lcid, flags, &full, result, excep, arg_err);
     }
-    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ADOFields*>(this), member, flags, params, result,
-                                           excep, arg_err);
+    return TypeInfoDispatch::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
 }
 
 // The collection
@@ -172,9 +127,5 @@ STDMETHODIMP FieldsCollection::Update() { return RaiseNotImplemented(kSource, L"
 STDMETHODIMP FieldsCollection::Resync(ResyncEnum) { return RaiseNotImplemented(kSource, L"Resync"); }
 
 STDMETHODIMP FieldsCollection::CancelUpdate() { return RaiseNotImplemented(kSource, L"CancelUpdate"); }
-
-STDMETHODIMP FieldsCollection::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_Fields || riid == IID_Fields20 || riid == IID_Fields15 ? S_OK : S_FALSE;
-}
 
 }  // namespace ado_standin

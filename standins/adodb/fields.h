@@ -6,24 +6,26 @@
 #include <ole2.h>
 
 #include "ado.h"
+#include "com_object.h"
+#include "type_info_dispatch.h"
 
 namespace ado_standin {
 
 class Recordset;
 
-class FieldsCollection final : public ADOFields, public ISupportErrorInfo {
+// Not _Collection: ADO's Fields does not answer it.
+class FieldsCollection final
+    : public ambrelle::InterfaceTable<ambrelle::Answers<ambrelle::TypeInfoDispatch<ADOFields>, IID_IUnknown,
+                                                        IID_IDispatch, IID_Fields15, IID_Fields20, IID_Fields>,
+                                      ambrelle::SupportsErrorInfo<IID_Fields, IID_Fields20, IID_Fields15>> {
 public:
     explicit FieldsCollection(Recordset* owner) : owner_(owner) {}
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    // IUnknown: the collection lives and dies with its record set.
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    // IDispatch, from the module's type library, with fields("name") = value
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
 
@@ -43,8 +45,8 @@ public:
     STDMETHODIMP Resync(ResyncEnum resync_values) override;
     STDMETHODIMP CancelUpdate() override;
 
-    // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+protected:
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override;
 
 private:
     Recordset* owner_;

@@ -1,7 +1,8 @@
 // The in-memory ADO Recordset: a disconnected record set with appended
 // fields, AddNew, navigation and the hidden Collect property, behind the
 // vtable of ADO 2.x's _Recordset. Its Fields collection and Field objects
-// live in fields.h and field.h.
+// live in fields.h and field.h; its members are defined in recordset_*.cpp,
+// one file for each concern.
 #pragma once
 
 #include <windows.h>
@@ -16,24 +17,22 @@
 #include "field_definition.h"
 #include "field_name_index.h"
 #include "fields.h"
-#include "server_module.h"
+#include "com_object.h"
+#include "type_info_dispatch.h"
 #include "unique_variant.h"
 
 namespace ado_standin {
 
-class Recordset final : public _ADORecordset, public ISupportErrorInfo {
+class Recordset final
+    : public ambrelle::ComObject<ambrelle::Answers<ambrelle::TypeInfoDispatch<_ADORecordset>, IID_IUnknown, IID_IDispatch,
+                                                   IID__ADO, IID_Recordset15, IID_Recordset20, IID_Recordset21,
+                                                   IID__Recordset>,
+                                 ambrelle::SupportsErrorInfo<IID__Recordset, IID_Recordset21, IID_Recordset20,
+                                                             IID_Recordset15, IID__ADO>> {
 public:
     static HRESULT Create(REFIID riid, void** object);
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch, from the module's type library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    // IDispatch, from the module's type library, with the indexed default member
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
 
@@ -127,9 +126,6 @@ public:
     // _Recordset
     STDMETHODIMP Save(VARIANT destination, PersistFormatEnum format) override;
 
-    // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
-
     // What the Fields collection and the Field objects use.
     size_t field_count() const { return fields_.size(); }
     FieldDefinition& field_at(size_t ordinal) { return *fields_[ordinal]; }
@@ -146,7 +142,13 @@ public:
     // Bytes reserved for the values of every field (for the benchmark).
     size_t reserved_bytes() const;
 
+protected:
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override;
+
 private:
+    // The source of the errors the record set's own members raise.
+    static constexpr ErrorSource kSource = ErrorSource::kRecordset;
+
     Recordset();
     ~Recordset();
 
@@ -165,8 +167,6 @@ private:
     void DetachFields();
     HRESULT InvokeIndexedDefault(WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep);
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     FieldsCollection fields_object_;
 
     bool open_ = false;

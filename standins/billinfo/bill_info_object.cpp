@@ -18,13 +18,6 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Quistral.IBillInfo";
 
-HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
-    if (!params) return E_INVALIDARG;
-    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
-    return S_OK;
-}
-
 // Writes a 32-bit integer back through an argument passed by reference; an
 // argument passed by value cannot take it and is left alone.
 void WriteBack(VARIANT* arg, LONG value) {
@@ -158,48 +151,9 @@ HRESULT BillInfoObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) BillInfoObject(), riid, object);
 }
 
-STDMETHODIMP BillInfoObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) BillInfoObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) BillInfoObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
-STDMETHODIMP BillInfoObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP BillInfoObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
 STDMETHODIMP BillInfoObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!names || !ids || count == 0) return E_INVALIDARG;
-    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    if (!IsMemberName(names[0], L"QueryValidate")) return DISP_E_UNKNOWNNAME;
-    ids[0] = kDispidQueryValidate;
-    // QueryValidate takes no named arguments.
-    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    static const DispatchMember kMembers[] = {{L"QueryValidate", kDispidQueryValidate}};
+    return MemberIdsOfNames(kMembers, riid, names, count, ids);
 }
 
 STDMETHODIMP BillInfoObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
@@ -268,10 +222,6 @@ HRESULT BillInfoObject::QueryValidate(DISPPARAMS* params, VARIANT* result, EXCEP
     state.RecordDelivery(done);
     if (result) return VariantCopy(result, plan.result.ptr());
     return S_OK;
-}
-
-STDMETHODIMP BillInfoObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

@@ -44,28 +44,6 @@ HRESULT SteeringObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) SteeringObject(), riid, object);
 }
 
-STDMETHODIMP SteeringObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IBillInfoSteering) {
-        *object = static_cast<IBillInfoSteering*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) SteeringObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) SteeringObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP SteeringObject::Reset() {
     BillInfoState::Instance().Reset();
     return S_OK;
@@ -219,10 +197,6 @@ STDMETHODIMP SteeringObject::get_SampleBillIds(LONG kind, VARIANT* ids) {
     V_VT(ids) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(ids) = array;
     return S_OK;
-}
-
-STDMETHODIMP SteeringObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_IBillInfoSteering ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

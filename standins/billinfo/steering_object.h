@@ -5,33 +5,15 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
-#include "type_info_dispatch.h"
 #include "bill_info_steering.h"
-#include "server_module.h"
+#include "type_info_dispatch.h"
 
 namespace ambrelle {
 
-class SteeringObject final : public IBillInfoSteering, public ISupportErrorInfo {
+class SteeringObject final : public DualInterfaceObject<IBillInfoSteering, IID_IBillInfoSteering> {
 public:
     static HRESULT Create(REFIID riid, void** object);
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch, from the embedded type library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return dispatch_.GetIDsOfNames(riid, names, count, ids);
-    }
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override {
-        return dispatch_.Invoke(static_cast<IBillInfoSteering*>(this), member, riid, flags, params, result, excep, arg_err);
-    }
 
     // IBillInfoSteering
     STDMETHODIMP Reset() override;
@@ -59,16 +41,9 @@ public:
     STDMETHODIMP get_LastDelivery(BillInfoDelivered* delivered) override;
     STDMETHODIMP get_SampleBillIds(LONG kind, VARIANT* ids) override;
 
-    // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
-
 private:
     SteeringObject() = default;
     ~SteeringObject() = default;
-
-    LONG refs_ = 1;
-    ModuleObjectCount module_count_;
-    TypeInfoDispatch dispatch_{IID_IBillInfoSteering};
 };
 
 }  // namespace ambrelle

@@ -91,28 +91,6 @@ HRESULT SettingsStoreObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) SettingsStoreObject(), riid, object);
 }
 
-STDMETHODIMP SettingsStoreObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ISettingsStore) {
-        *object = static_cast<ISettingsStore*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) SettingsStoreObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) SettingsStoreObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP SettingsStoreObject::DeleteSetting(BSTR app, VARIANT key, VARIANT_BOOL* removed) {
     if (!removed) return E_POINTER;
     *removed = VARIANT_FALSE;
@@ -185,10 +163,6 @@ STDMETHODIMP SettingsStoreObject::WriteSetting(BSTR* app, BSTR* key, VARIANT* va
     V_VT(stored) = VT_BSTR;
     V_BSTR(stored) = stored_text;
     return S_OK;
-}
-
-STDMETHODIMP SettingsStoreObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_ISettingsStore ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

@@ -12,65 +12,16 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Venlock.ShareProps";
 
-HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
-    if (!params) return E_INVALIDARG;
-    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
-    return S_OK;
-}
-
 }  // namespace
 
 HRESULT SharePropsObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) SharePropsObject(), riid, object);
 }
 
-STDMETHODIMP SharePropsObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) SharePropsObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) SharePropsObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
-STDMETHODIMP SharePropsObject::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP SharePropsObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
 STDMETHODIMP SharePropsObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!names || !ids || count == 0) return E_INVALIDARG;
-    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    if (IsMemberName(names[0], L"GetProperty"))
-        ids[0] = kDispidGetProperty;
-    else if (IsMemberName(names[0], L"SetProperty"))
-        ids[0] = kDispidSetProperty;
-    else
-        return DISP_E_UNKNOWNNAME;
-    // The members take no named arguments.
-    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    static const DispatchMember kMembers[] = {{L"GetProperty", kDispidGetProperty},
+                                              {L"SetProperty", kDispidSetProperty}};
+    return MemberIdsOfNames(kMembers, riid, names, count, ids);
 }
 
 STDMETHODIMP SharePropsObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
@@ -148,10 +99,6 @@ HRESULT SharePropsObject::SetProperty(DISPPARAMS* params, EXCEPINFO* excep, UINT
         return ReportDispatchFailure(hr, kSource, L"A shared property holds a value, not an object.", excep);
     if (FAILED(hr)) return ReportDispatchFailure(hr, kSource, L"The property could not be stored.", excep);
     return S_OK;
-}
-
-STDMETHODIMP SharePropsObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

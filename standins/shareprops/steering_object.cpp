@@ -23,28 +23,6 @@ HRESULT SteeringObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) SteeringObject(), riid, object);
 }
 
-STDMETHODIMP SteeringObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ISharePropsSteering) {
-        *object = static_cast<ISharePropsSteering*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) SteeringObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) SteeringObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP SteeringObject::Reset() {
     SharedState::Instance().Reset();
     return S_OK;
@@ -118,10 +96,6 @@ STDMETHODIMP SteeringObject::get_LastArgCount(LONG* count) {
 STDMETHODIMP SteeringObject::get_PublishedValue(LONG process_id, BSTR name, VARIANT* value) {
     if (!value) return E_POINTER;
     return SharedState::Instance().Published(process_id, TextOf(name), value);
-}
-
-STDMETHODIMP SteeringObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_ISharePropsSteering ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

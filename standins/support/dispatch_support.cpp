@@ -11,6 +11,26 @@ bool IsMemberName(const wchar_t* name, const wchar_t* expected) {
     return name && CompareStringOrdinal(name, -1, expected, -1, TRUE) == CSTR_EQUAL;
 }
 
+HRESULT MemberIdsOfNames(const DispatchMember* members, size_t member_count, REFIID riid, LPOLESTR* names,
+                         UINT count, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    for (size_t i = 0; i < member_count; ++i) {
+        if (!IsMemberName(names[0], members[i].name)) continue;
+        ids[0] = members[i].id;
+        return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT CheckArguments(const DISPPARAMS* params, UINT expected) {
+    if (!params) return E_INVALIDARG;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
+    return S_OK;
+}
+
 const VARIANT* ArgumentValue(const VARIANT* arg) {
     while (V_VT(arg) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(arg)) arg = V_VARIANTREF(arg);
     return arg;

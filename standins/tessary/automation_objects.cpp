@@ -8,7 +8,6 @@
 #include <string>
 
 #include "com_error.h"
-#include "server_module.h"
 #include "tessary_control.h"
 #include "type_info.h"
 
@@ -26,79 +25,25 @@ std::wstring Text(const wchar_t* format, LONG a, LONG b) {
     return text;
 }
 
-// IUnknown, IDispatch (through the type library) and ISupportErrorInfo for
-// one dual interface of the grid.
-template <typename Interface>
-class SubObject : public Interface, public ISupportErrorInfo {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-        } else if (riid == IID_ISupportErrorInfo) {
-            *object = static_cast<ISupportErrorInfo*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        this->AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
-
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        return control_->TypeInfoOf(__uuidof(Interface), info);
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        HRESULT hr = control_->TypeInfoOf(__uuidof(Interface), &info);
-        if (FAILED(hr)) return hr;
-        return DispGetIDsOfNames(info.Get(), names, count, ids);
-    }
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override {
-        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        HRESULT hr = control_->TypeInfoOf(__uuidof(Interface), &info);
-        if (FAILED(hr)) return hr;
-        return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<Interface*>(this), member, flags, params,
-                                               result, excep, arg_err);
-    }
-
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
-        return riid == __uuidof(Interface) ? S_OK : S_FALSE;
-    }
-
+// One dual interface of the grid, Interface (described as iid): IDispatch
+// through the control's type information, and ISupportErrorInfo.
+template <typename Interface, const IID& iid>
+class SubObject : public ambrelle::ComObject<
+                      ambrelle::Answers<ambrelle::TypeInfoDispatch<Interface>, IID_IUnknown, IID_IDispatch, iid>,
+                      ambrelle::SupportsErrorInfo<iid>> {
 protected:
     explicit SubObject(TessaryControl* control) : control_(control) {}
-    virtual ~SubObject() = default;
+
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override { return control_->TypeInfoOf(iid, info); }
 
     HRESULT Fail(HRESULT hr, const std::wstring& description) {
-        return ambrelle::RaiseComError(hr, __uuidof(Interface), kSource, description.c_str());
+        return ambrelle::RaiseComError(hr, iid, kSource, description.c_str());
     }
 
     ComPtr<TessaryControl> control_;
-
-private:
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
 };
 
-class Sheet final : public SubObject<ITessarySheet> {
+class Sheet final : public SubObject<ITessarySheet, IID_ITessarySheet> {
 public:
     explicit Sheet(TessaryControl* control) : SubObject(control) {}
 
@@ -135,7 +80,7 @@ public:
     }
 };
 
-class Column final : public SubObject<ITessaryColumn> {
+class Column final : public SubObject<ITessaryColumn, IID_ITessaryColumn> {
 public:
     Column(TessaryControl* control, LONG column) : SubObject(control), column_(column) {}
 
@@ -179,7 +124,7 @@ private:
     LONG column_;
 };
 
-class Row final : public SubObject<ITessaryRow> {
+class Row final : public SubObject<ITessaryRow, IID_ITessaryRow> {
 public:
     Row(TessaryControl* control, LONG row) : SubObject(control), row_(row) {}
 

@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "server_module.h"
 #include "tessary.h"
 
 using Microsoft::WRL::ComPtr;
@@ -14,26 +13,12 @@ namespace tessary {
 namespace {
 
 // A snapshot of the connections at the time it was made.
-class ConnectionEnumerator final : public IEnumConnections {
+class ConnectionEnumerator final
+    : public ambrelle::ComObject<ambrelle::Answers<IEnumConnections, IID_IUnknown, IID_IEnumConnections>> {
 public:
     explicit ConnectionEnumerator(std::vector<CONNECTDATA> items, size_t position = 0)
         : items_(std::move(items)), position_(position) {
         for (CONNECTDATA& item : items_) item.pUnk->AddRef();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IEnumConnections) return E_NOINTERFACE;
-        *object = static_cast<IEnumConnections*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
     }
 
     STDMETHODIMP Next(ULONG count, CONNECTDATA* out, ULONG* fetched) override {
@@ -66,30 +51,14 @@ private:
         for (CONNECTDATA& item : items_) item.pUnk->Release();
     }
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     std::vector<CONNECTDATA> items_;
     size_t position_;
 };
 
-class ConnectionPointEnumerator final : public IEnumConnectionPoints {
+class ConnectionPointEnumerator final
+    : public ambrelle::ComObject<ambrelle::Answers<IEnumConnectionPoints, IID_IUnknown, IID_IEnumConnectionPoints>> {
 public:
     ConnectionPointEnumerator(IConnectionPoint* point, size_t position) : point_(point), position_(position) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IEnumConnectionPoints) return E_NOINTERFACE;
-        *object = static_cast<IEnumConnectionPoints*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
         if (!out || (count > 1 && !fetched)) return E_POINTER;
@@ -121,8 +90,6 @@ public:
 private:
     ~ConnectionPointEnumerator() = default;
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     ComPtr<IConnectionPoint> point_;
     size_t position_;
 };
@@ -140,15 +107,6 @@ EventConnectionPoint::EventConnectionPoint(IUnknown* outer, IConnectionPointCont
     : outer_(outer), container_(container), on_advise_(on_advise), context_(context) {}
 
 EventConnectionPoint::~EventConnectionPoint() = default;
-
-STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
-    *object = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-}
 
 STDMETHODIMP EventConnectionPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;

@@ -9,18 +9,20 @@
 
 #include <vector>
 
+#include "com_object.h"
+
 namespace tessary {
 
 // Lives inside the control: its lifetime is the control's (AddRef and Release
 // go to the control), while QueryInterface answers for the connection point.
-class EventConnectionPoint final : public IConnectionPoint {
+class EventConnectionPoint final
+    : public ambrelle::InterfaceTable<ambrelle::Answers<IConnectionPoint, IID_IUnknown, IID_IConnectionPoint>> {
 public:
     // on_advise runs after a sink has connected.
     EventConnectionPoint(IUnknown* outer, IConnectionPointContainer* container, void (*on_advise)(void*),
                          void* context);
     ~EventConnectionPoint();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override { return outer_->AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return outer_->Release(); }
 

@@ -1,28 +1,22 @@
-// The in-process server surface of Tessary.ocx: entry point, class object,
-// unloading and self-registration as an ActiveX control.
+// What Tessary.ocx serves: the grid control, registered as an ActiveX control.
 #include <windows.h>
-#include <ole2.h>
 #include <olectl.h>
 
 #include <string>
 
 #include "grid_view.h"
-#include "registration.h"
 #include "server_module.h"
 #include "tessary.h"
 #include "tessary_control.h"
 
+namespace ambrelle {
 namespace {
 
-ambrelle::ClassFactory g_tessary_factory(&tessary::TessaryControl::Create);
-
-const ambrelle::ServedClass kServedClasses[] = {
-    {&tessary::CLSID_Tessary, &g_tessary_factory},
+ServedClass g_classes[] = {
+    {{&tessary::CLSID_Tessary, L"Tessary Control", tessary::kProgId, L"Apartment", &tessary::LIBID_TESSARYLib, true},
+     &tessary::TessaryControl::Create},
 };
-
-const ambrelle::ClassRegistration kTessaryRegistration = {
-    &tessary::CLSID_Tessary, L"Tessary Control", tessary::kProgId, L"Apartment", &tessary::LIBID_TESSARYLib, true,
-};
+const ClassRegistration& kTessaryRegistration = g_classes[0].registration;
 
 // What a container reads before it creates the control (IOleObject::GetMiscStatus answers the same).
 constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
@@ -37,7 +31,7 @@ bool SetText(const std::wstring& key, const wchar_t* name, const std::wstring& v
 // keys RegisterClassKeys writes.
 bool RegisterControlKeys() {
     wchar_t clsid[39];
-    ambrelle::GuidToString(tessary::CLSID_Tessary, clsid);
+    GuidToString(tessary::CLSID_Tessary, clsid);
     const std::wstring key = std::wstring(L"CLSID\\") + clsid;
     const std::wstring versioned = tessary::kVersionedProgId;
     bool ok = SetText(key + L"\\ProgID", nullptr, versioned);
@@ -51,44 +45,24 @@ bool RegisterControlKeys() {
     return ok;
 }
 
-}  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ambrelle::SetThisModule(instance);
-        DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-        tessary::GridView::UnregisterWindowClass(instance);
-    }
-    return TRUE;
+HRESULT RegisterControl() {
+    if (RegisterControlKeys()) return S_OK;
+    UnregisterClassKeys(kTessaryRegistration);
+    return SELFREG_E_CLASS;
 }
 
-STDAPI DllCanUnloadNow() { return ambrelle::ModuleInUse() ? S_FALSE : S_OK; }
-
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return ambrelle::GetClassObjectFrom(kServedClasses, ARRAYSIZE(kServedClasses), clsid, riid, object);
-}
-
-STDAPI DllRegisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT hr = ambrelle::RegisterModuleTypeLib(module);
-    if (FAILED(hr)) return hr;
-    hr = ambrelle::RegisterClassKeys(module, kTessaryRegistration);
-    if (FAILED(hr)) return hr;
-    if (!RegisterControlKeys()) {
-        ambrelle::UnregisterClassKeys(kTessaryRegistration);
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
-}
-
-STDAPI DllUnregisterServer() {
-    HMODULE module = ambrelle::ThisModule();
-    HRESULT class_hr = ambrelle::UnregisterClassKeys(kTessaryRegistration);
+HRESULT UnregisterControl() {
     LONG versioned_rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, tessary::kVersionedProgId);
     if (versioned_rc == ERROR_SUCCESS) RegDeleteKeyW(HKEY_CLASSES_ROOT, tessary::kVersionedProgId);
-    HRESULT typelib_hr = ambrelle::UnregisterModuleTypeLib(module);
-    if (FAILED(typelib_hr)) return typelib_hr;
     bool versioned_ok = versioned_rc == ERROR_SUCCESS || versioned_rc == ERROR_FILE_NOT_FOUND;
-    return FAILED(class_hr) || !versioned_ok ? SELFREG_E_CLASS : S_OK;
+    return versioned_ok ? S_OK : SELFREG_E_CLASS;
 }
+
+void UnregisterWindowClass(HINSTANCE instance) { tessary::GridView::UnregisterWindowClass(instance); }
+
+}  // namespace
+
+const ServerDefinition kThisServer = {g_classes, ARRAYSIZE(g_classes), &RegisterControl, &UnregisterControl,
+                                      &UnregisterWindowClass};
+
+}  // namespace ambrelle

@@ -60,44 +60,6 @@ TessaryControl::~TessaryControl() {
     if (font_) DeleteObject(font_);
 }
 
-STDMETHODIMP TessaryControl::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ITessary) {
-        *object = static_cast<ITessary*>(this);
-    } else if (riid == IID_IOleObject) {
-        *object = static_cast<IOleObject*>(this);
-    } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
-        *object = static_cast<IOleInPlaceObject*>(this);
-    } else if (riid == IID_IOleInPlaceActiveObject) {
-        *object = static_cast<IOleInPlaceActiveObject*>(this);
-    } else if (riid == IID_IOleControl) {
-        *object = static_cast<IOleControl*>(this);
-    } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
-        *object = static_cast<IPersistStreamInit*>(this);
-    } else if (riid == IID_IViewObject || riid == IID_IViewObject2) {
-        *object = static_cast<IViewObject2*>(this);
-    } else if (riid == IID_IConnectionPointContainer) {
-        *object = static_cast<IConnectionPointContainer*>(this);
-    } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
-        *object = static_cast<IProvideClassInfo2*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TessaryControl::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) TessaryControl::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 HRESULT TessaryControl::TypeInfoOf(REFIID iid, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
@@ -116,38 +78,7 @@ HRESULT TessaryControl::TypeInfoOf(REFIID iid, ITypeInfo** info) {
 }
 
 // ---------------------------------------------------------------------------
-// IDispatch and ITessary
-
-STDMETHODIMP TessaryControl::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-STDMETHODIMP TessaryControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return TypeInfoOf(IID_ITessary, info);
-}
-
-STDMETHODIMP TessaryControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    HRESULT hr = TypeInfoOf(IID_ITessary, &info);
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
-}
-
-STDMETHODIMP TessaryControl::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                    EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    HRESULT hr = TypeInfoOf(IID_ITessary, &info);
-    if (FAILED(hr)) return hr;
-    return ambrelle::InvokeThroughTypeInfo(info.Get(), static_cast<ITessary*>(this), member, flags, params, result,
-                                           excep, arg_err);
-}
+// ITessary
 
 STDMETHODIMP TessaryControl::get_Sheet(IDispatch** sheet) { return CreateSheetObject(this, sheet); }
 
@@ -184,8 +115,6 @@ STDMETHODIMP TessaryControl::get_hWnd(LONG* window) {
     *window = view_ ? static_cast<LONG>(reinterpret_cast<LONG_PTR>(view_->hwnd())) : 0;
     return S_OK;
 }
-
-STDMETHODIMP TessaryControl::InterfaceSupportsErrorInfo(REFIID riid) { return riid == IID_ITessary ? S_OK : S_FALSE; }
 
 // ---------------------------------------------------------------------------
 // Changes made through the sheet, column and row objects

@@ -15,37 +15,28 @@
 
 #include "event_connection.h"
 #include "grid_model.h"
+#include "com_object.h"
 #include "grid_view.h"
-#include "server_module.h"
+#include "type_info_dispatch.h"
 #include "tessary_lib.h"
 
 namespace tessary {
 
-class TessaryControl final : public ITessary,
-                             public IOleObject,
-                             public IOleInPlaceObject,
-                             public IOleInPlaceActiveObject,
-                             public IOleControl,
-                             public IPersistStreamInit,
-                             public IViewObject2,
-                             public IConnectionPointContainer,
-                             public IProvideClassInfo2,
-                             public ISupportErrorInfo,
-                             private GridViewHost {
+class TessaryControl final
+    : public ambrelle::ComObject<
+          ambrelle::Answers<ambrelle::TypeInfoDispatch<ITessary>, IID_IUnknown, IID_IDispatch, IID_ITessary>,
+          ambrelle::Answers<IOleObject, IID_IOleObject>,
+          ambrelle::Answers<IOleInPlaceObject, IID_IOleWindow, IID_IOleInPlaceObject>,
+          ambrelle::Answers<IOleInPlaceActiveObject, IID_IOleInPlaceActiveObject>,
+          ambrelle::Answers<IOleControl, IID_IOleControl>,
+          ambrelle::Answers<IPersistStreamInit, IID_IPersist, IID_IPersistStreamInit>,
+          ambrelle::Answers<IViewObject2, IID_IViewObject, IID_IViewObject2>,
+          ambrelle::Answers<IConnectionPointContainer, IID_IConnectionPointContainer>,
+          ambrelle::Answers<IProvideClassInfo2, IID_IProvideClassInfo, IID_IProvideClassInfo2>,
+          ambrelle::SupportsErrorInfo<IID_ITessary>>,
+      private GridViewHost {
 public:
     static HRESULT Create(REFIID riid, void** object);
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch, through the type library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
 
     // ITessary
     STDMETHODIMP get_Sheet(IDispatch** sheet) override;
@@ -128,9 +119,6 @@ public:
     STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
     STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
-    // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
-
     // For the sheet, column and row objects.
     GridModel& model() { return model_; }
     HRESULT TypeInfoOf(REFIID iid, ITypeInfo** info);
@@ -138,6 +126,10 @@ public:
     void ColumnsChanged();
     void RowMarkChanged(LONG row);
     void RefreshRows();
+
+protected:
+    // IDispatch, through the type library
+    HRESULT InterfaceTypeInfo(ITypeInfo** info) override { return TypeInfoOf(IID_ITessary, info); }
 
 private:
     TessaryControl();
@@ -160,8 +152,6 @@ private:
     void NotifyViewChange();
     static void OnSinkConnected(void* control);
 
-    LONG refs_ = 1;
-    ambrelle::ModuleObjectCount module_count_;
     GridModel model_;
     EventConnectionPoint events_;
     std::vector<std::pair<IID, Microsoft::WRL::ComPtr<ITypeInfo>>> type_infos_;

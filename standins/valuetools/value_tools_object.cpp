@@ -43,28 +43,6 @@ HRESULT ValueToolsObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) ValueToolsObject(), riid, object);
 }
 
-STDMETHODIMP ValueToolsObject::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IValueTools) {
-        *object = static_cast<IValueTools*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-        *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ValueToolsObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) ValueToolsObject::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP ValueToolsObject::ValueOrDefault(VARIANT* value, VARIANT* default_value, VARIANT* result) {
     if (!result) return E_POINTER;
     VariantInit(result);
@@ -83,10 +61,6 @@ STDMETHODIMP ValueToolsObject::ValueOrDefault(VARIANT* value, VARIANT* default_v
     const VARTYPE vt = V_VT(Unwrapped(found.ptr()));
     if (vt == VT_NULL || vt == VT_EMPTY) return VariantCopyInd(result, default_value);
     return VariantCopyInd(result, found.ptr());
-}
-
-STDMETHODIMP ValueToolsObject::InterfaceSupportsErrorInfo(REFIID riid) {
-    return riid == IID_IValueTools ? S_OK : S_FALSE;
 }
 
 }  // namespace ambrelle

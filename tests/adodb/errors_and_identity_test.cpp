@@ -48,6 +48,42 @@ TEST_F(Identity, TheProgIdNamesThisDllAndItsTypeLibraryDescribesTheInterfaces) {
     EXPECT_EQ(L"{6E0C3C52-58B1-4C5E-9A0B-1F3D7B2A9C41}", typelib);
 }
 
+TEST_F(Identity, UnregistrationLeavesTheClassToAnotherServerItIsRegisteredTo) {
+    const std::wstring clsid_key = L"CLSID\\" + GuidText(CLSID_Recordset);
+    const std::wstring server_key = clsid_key + L"\\InprocServer32";
+    std::wstring ours;
+    ASSERT_TRUE(ambrelle_test::ReadRegistryText(HKEY_CLASSES_ROOT, server_key, nullptr, &ours));
+    HMODULE dll = LoadLibraryW(ours.c_str());
+    ASSERT_NE(nullptr, dll);
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    auto register_server = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
+    auto unregister_server =
+        reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(dll, "DllUnregisterServer")));
+    ASSERT_NE(nullptr, register_server);
+    ASSERT_NE(nullptr, unregister_server);
+
+    // The platform's own server took the class over: removing this DLL leaves its registration.
+    const std::wstring other = L"C:\\windows\\system32\\msado15.dll";
+    ASSERT_TRUE(ambrelle_test::WriteRegistryText(HKEY_CLASSES_ROOT, server_key, nullptr, other));
+    EXPECT_EQ(S_OK, unregister_server());
+    std::wstring server;
+    EXPECT_TRUE(ambrelle_test::ReadRegistryText(HKEY_CLASSES_ROOT, server_key, nullptr, &server));
+    EXPECT_EQ(other, server);
+    EXPECT_TRUE(ambrelle_test::RegistryKeyExists(HKEY_CLASSES_ROOT, L"ADODB.Recordset"));
+
+    // Registered to this DLL again, its removal takes the class's keys.
+    EXPECT_EQ(S_OK, register_server());
+    EXPECT_EQ(S_OK, unregister_server());
+    EXPECT_FALSE(ambrelle_test::RegistryKeyExists(HKEY_CLASSES_ROOT, clsid_key));
+    EXPECT_FALSE(ambrelle_test::RegistryKeyExists(HKEY_CLASSES_ROOT, L"ADODB.Recordset"));
+
+    // The tests that follow find the class registered to this DLL, whatever happened above.
+    EXPECT_EQ(S_OK, register_server());
+    EXPECT_TRUE(ambrelle_test::ReadRegistryText(HKEY_CLASSES_ROOT, server_key, nullptr, &server));
+    EXPECT_EQ(ours, server);
+    FreeLibrary(dll);
+}
+
 TEST_F(Identity, EveryRecordsetInterfaceIsTheSameObjectAndOnlyThoseAnswer) {
     ComPtr<_ADORecordset> set = NewRecordset();
     ComPtr<IUnknown> unknown;
