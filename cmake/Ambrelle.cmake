@@ -88,13 +88,14 @@ function(ambrelle_add_comma168_test name target)
         ENVIRONMENT "AMBRELLE_WINE_CONFIG=comma168;AMBRELLE_EXPECT_DPI=168;AMBRELLE_EXPECT_DECIMAL=,")
 endfunction()
 
-# ambrelle_add_vbs_test(<name> <script>): a VBScript client run by cscript.
+# ambrelle_add_vbs_test(<name> <script>): a VBScript client run by cscript
+# after the checks every client shares (tests/support/checks.vbs).
 # The script reports with WScript.Quit: 0 is success.
 function(ambrelle_add_vbs_test name script)
     get_filename_component(script_path ${script} ABSOLUTE)
-    string(REPLACE "/" "\\" windows_path "Z:${script_path}")
     ambrelle_add_test(NAME ${name}
-        COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${CMAKE_BINARY_DIR} cscript //nologo ${windows_path})
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/support/run_script_client.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+                ${script_path})
 endfunction()
 
 # Writes the list of COM servers and adds the session's setup and cleanup.

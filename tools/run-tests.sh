@@ -8,8 +8,8 @@ build=${1:-$root/build}
 "$root/tools/build.sh" "$build"
 if [ "$(cat "$build/wine-arch")" != win32 ]; then
     # The tests run on a 64-bit build here; the component that ships is the
-    # 32-bit DLL, so it is built too.
-    echo "This machine cannot run 32-bit programs: the tests run on the x86_64 build; building the 32-bit Ambrelle.dll as well."
-    AMBRELLE_TARGET=i686 "$root/tools/build.sh" "$build-i686" --target Ambrelle
+    # 32-bit DLL, so it is built and packed too (the ZIP's contents checked).
+    echo "This machine cannot run 32-bit programs: the tests run on the x86_64 build; building and packing the 32-bit Ambrelle.dll as well."
+    "$root/tools/package.sh" "$build-i686"
 fi
 ctest --test-dir "$build" --output-on-failure

@@ -1,18 +1,6 @@
 ' ADODB.Recordset from a VBScript client: a fabricated set built, filled
 ' through the default member and Collect, walked with every move, ADO's
 ' errors with number, source and description, and Close followed by Open.
-Option Explicit
-Dim failures : failures = 0
-
-Sub Check(condition, message)
-    If IsNull(condition) Then
-        WScript.Echo "FAILED (Null): " & message
-        failures = failures + 1
-    ElseIf Not condition Then
-        WScript.Echo "FAILED: " & message
-        failures = failures + 1
-    End If
-End Sub
 
 ' Every step is checked for an error right after it, since On Error Resume
 ' Next would otherwise skip a failing line silently.

@@ -1,15 +1,5 @@
 ' ClsValidate from a VBScript client: creation by ProgID and by CLSID,
 ' property puts from literals and variables, and the missing property get.
-Option Explicit
-Dim failures : failures = 0
-
-Sub Check(condition, message)
-    If Not condition Then
-        WScript.Echo "FAILED: " & message
-        failures = failures + 1
-    End If
-End Sub
-
 On Error Resume Next
 
 Dim validate
@@ -38,10 +28,11 @@ validate.fid = bill
 Check Err.Number = 0, "fid in lower case from a variable: " & Err.Description
 Err.Clear
 
-Dim readBack
+Dim readBack, number
 readBack = validate.FID
-Check Err.Number = 438, "reading FID fails with 438, got " & Err.Number
+number = Err.Number
 Err.Clear
+Check number = 438, "reading FID fails with 438, got " & number
 
 Set validate = Nothing
 Set byClsid = Nothing

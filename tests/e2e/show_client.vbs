@@ -1,15 +1,5 @@
 ' show from a VBScript client, as an ERP script would call it. Another
 ' process (window_closer) presses OK on each window that opens.
-Option Explicit
-Dim failures : failures = 0
-
-Sub Check(condition, message)
-    If Not condition Then
-        WScript.Echo "FAILED: " & message
-        failures = failures + 1
-    End If
-End Sub
-
 On Error Resume Next
 
 Dim bill, props, service, validate, shown, kind, billId
@@ -48,18 +38,21 @@ Err.Clear
 bill.Reset
 bill.FailWith 1234, "Quistral.IBillInfo", "Bill not found"
 shown = validate.show
-Check Err.Number = 1234, "error number 1234, got " & Err.Number
-Check Err.Source = "Quistral.IBillInfo", "error source, got '" & Err.Source & "'"
-Check Err.Description = "Bill not found", "error description, got '" & Err.Description & "'"
+Dim number, source, description
+number = Err.Number : source = Err.Source : description = Err.Description
 Err.Clear
+Check number = 1234, "error number 1234, got " & number
+Check source = "Quistral.IBillInfo", "error source, got '" & source & "'"
+Check description = "Bill not found", "error description, got '" & description & "'"
 
 ' A Null session string cannot be text.
 bill.Reset
 props.AnswerWith Null
 shown = validate.show
-Check Err.Number = 94, "Null session: error 94, got " & Err.Number
-Check bill.CallCount = 0, "no query is made"
+number = Err.Number
 Err.Clear
+Check number = 94, "Null session: error 94, got " & number
+Check bill.CallCount = 0, "no query is made"
 
 Set validate = Nothing
 WScript.Quit failures

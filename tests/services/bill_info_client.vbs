@@ -2,21 +2,6 @@
 ' VT_BYREF|VT_VARIANT, values written back reach the variables, and a raised
 ' error reaches Err. A Check skipped by a failing expression is missed in
 ' the count at the end.
-Option Explicit
-Dim failures, checks : failures = 0 : checks = 0
-
-Sub Check(condition, message)
-    checks = checks + 1
-    If Err.Number <> 0 Then
-        WScript.Echo "FAILED: " & message & " (error " & Err.Number & ": " & Err.Description & ")"
-        failures = failures + 1
-        Err.Clear
-    ElseIf Not condition Then
-        WScript.Echo "FAILED: " & message
-        failures = failures + 1
-    End If
-End Sub
-
 On Error Resume Next
 
 Dim steering, service, rs, billId, kind, result, other

@@ -19,41 +19,20 @@ namespace {
 const VARTYPE kByRefDispatch = VT_BYREF | VT_DISPATCH;
 const VARTYPE kByRefLong = VT_BYREF | VT_I4;
 
-// What one QueryValidate call left behind.
-struct QueryOutcome {
-    HRESULT hr = E_UNEXPECTED;
-    UniqueVariant result;
-    HRESULT scode = S_OK;
-    std::wstring source;
-    std::wstring description;
-    UINT arg_err = 12345;
-};
-
-class BillInfoTest : public ::testing::Test {
+class BillInfoTest : public SteeredServiceTest<IBillInfoSteering> {
 protected:
-    void SetUp() override {
-        CLSID clsid;
-        ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo.Steering", &clsid));
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IBillInfoSteering),
-                                         reinterpret_cast<void**>(steering_.GetAddressOf())));
-        ASSERT_EQ(S_OK, steering_->Reset());
-        ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo", &clsid));
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
-        DISPID id = 0;
-        LPOLESTR name = const_cast<LPOLESTR>(L"QueryValidate");
-        ASSERT_EQ(S_OK, service_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-        query_validate_ = id;
-    }
+    BillInfoTest() : SteeredServiceTest(L"Quistral.IBillInfo", L"Quistral.IBillInfo.Steering") {}
 
-    void TearDown() override {
-        if (steering_) steering_->Reset();
+    void SetUp() override {
+        SteeredServiceTest::SetUp();
+        if (!HasFatalFailure()) query_validate_ = IdOf(L"QueryValidate");
     }
 
     // QueryValidate with the argument types Ambrelle passes: the session
     // string by value, then references to the record-set variable, the bill
     // id and the query kind.
-    QueryOutcome Query(const wchar_t* props, IDispatch** recordset, LONG* bill_id, LONG* kind,
-                       bool with_excepinfo = true) {
+    CallOutcome Query(const wchar_t* props, IDispatch** recordset, LONG* bill_id, LONG* kind,
+                      bool with_excepinfo = true) {
         VARIANT args[4];
         V_VT(&args[3]) = VT_BSTR;
         V_BSTR(&args[3]) = SysAllocString(props);
@@ -63,33 +42,23 @@ protected:
         V_I4REF(&args[1]) = bill_id;
         V_VT(&args[0]) = kByRefLong;
         V_I4REF(&args[0]) = kind;
-        return Invoke(args, 4, with_excepinfo);
+        return InvokeQuery(args, 4, with_excepinfo);
     }
 
-    QueryOutcome Invoke(VARIANT* args, UINT count, bool with_excepinfo = true) {
-        QueryOutcome outcome;
-        DISPPARAMS params = {args, nullptr, count, 0};
-        EXCEPINFO excep = {};
-        V_VT(outcome.result.ptr()) = VT_ERROR;  // proves the result is written
-        outcome.hr = service_->Invoke(query_validate_, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                      outcome.result.ptr(), with_excepinfo ? &excep : nullptr, &outcome.arg_err);
-        outcome.scode = excep.scode;
-        outcome.source = excep.bstrSource ? excep.bstrSource : L"";
-        outcome.description = excep.bstrDescription ? excep.bstrDescription : L"";
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrHelpFile);
+    // QueryValidate with the arguments given; frees the session string of four.
+    CallOutcome InvokeQuery(VARIANT* args, UINT count, bool with_excepinfo = true) {
+        CallOutcome outcome = Invoke(query_validate_, args, count, with_excepinfo);
         if (count == 4 && V_VT(&args[3]) == VT_BSTR) SysFreeString(V_BSTR(&args[3]));
         return outcome;
     }
 
     // Queries with a new, closed record set; returns what the variable holds afterwards.
-    ComPtr<_ADORecordset> QueryRecords(LONG bill_id, LONG kind, QueryOutcome* outcome = nullptr) {
+    ComPtr<_ADORecordset> QueryRecords(LONG bill_id, LONG kind, CallOutcome* outcome = nullptr) {
         ComPtr<_ADORecordset> passed = NewRecordset();
         EXPECT_TRUE(passed);
         IDispatch* variable = nullptr;
         passed.CopyTo(IID_PPV_ARGS(&variable));
-        QueryOutcome result = Query(L"SID=1", &variable, &bill_id, &kind);
+        CallOutcome result = Query(L"SID=1", &variable, &bill_id, &kind);
         EXPECT_EQ(S_OK, result.hr) << result.description;
         ComPtr<_ADORecordset> found = AsRecordset(variable);
         if (variable) variable->Release();
@@ -125,9 +94,6 @@ protected:
         return count;
     }
 
-    ambrelle_test::ComApartment apartment_;
-    ComPtr<IBillInfoSteering> steering_;
-    ComPtr<IDispatch> service_;
     DISPID query_validate_ = DISPID_UNKNOWN;
 };
 
@@ -154,7 +120,7 @@ TEST_F(BillInfoTest, EverySampleBillFillsTheRecordSetPassedWithItsKindsFields) {
             IDispatch* variable = nullptr;
             passed.CopyTo(IID_PPV_ARGS(&variable));
             LONG bill_id = id, kind = c.kind;
-            QueryOutcome outcome = Query(L"SID=7", &variable, &bill_id, &kind);
+            CallOutcome outcome = Query(L"SID=7", &variable, &bill_id, &kind);
             ASSERT_EQ(S_OK, outcome.hr) << id << ": " << outcome.description;
             EXPECT_EQ(VT_BOOL, outcome.result.vt());
             EXPECT_EQ(VARIANT_TRUE, V_BOOL(outcome.result.ptr()));
@@ -268,7 +234,7 @@ TEST_F(BillInfoTest, RecordsTheArgumentsAsTheCallerPassedThem) {
     IDispatch* variable = nullptr;
     passed.CopyTo(IID_PPV_ARGS(&variable));
     LONG bill_id = 100232, kind = 0;
-    QueryOutcome outcome = Query(L"SID=42;USER=王建国", &variable, &bill_id, &kind);
+    CallOutcome outcome = Query(L"SID=42;USER=王建国", &variable, &bill_id, &kind);
     ASSERT_EQ(S_OK, outcome.hr);
     variable->Release();
 
@@ -310,7 +276,7 @@ TEST_F(BillInfoTest, ReturnsTheResultTheSteeringAsksFor) {
         if (c.vt == VT_BOOL) V_BOOL(answer.ptr()) = static_cast<VARIANT_BOOL>(c.value);
         if (c.vt == VT_I4) V_I4(answer.ptr()) = c.value;
         ASSERT_EQ(S_OK, steering_->ReturnResult(answer.get())) << c.name;
-        QueryOutcome outcome;
+        CallOutcome outcome;
         QueryRecords(100231, 0, &outcome);
         ASSERT_EQ(c.vt, outcome.result.vt()) << c.name;
         if (c.vt == VT_BOOL) {
@@ -355,7 +321,7 @@ TEST_F(BillInfoTest, DeliversTheRecordsTheWayTheSteeringAsks) {
         if (passed) passed.CopyTo(IID_PPV_ARGS(&variable));
         IDispatch* before = variable;
         LONG bill_id = 100231, kind = 0;
-        QueryOutcome outcome = Query(L"", &variable, &bill_id, &kind);
+        CallOutcome outcome = Query(L"", &variable, &bill_id, &kind);
         ASSERT_EQ(S_OK, outcome.hr) << c.name << ": " << outcome.description;
         EXPECT_EQ(c.delivered, Delivered()) << c.name;
         EXPECT_EQ(c.same_object, variable == before) << c.name;
@@ -391,7 +357,7 @@ TEST_F(BillInfoTest, FillingAnOpenRecordSetFailsWithTheRecordSetsError) {
     open.CopyTo(IID_PPV_ARGS(&variable));
     IDispatch* before = variable;
     LONG bill_id = 100231, kind = 0;
-    QueryOutcome outcome = Query(L"", &variable, &bill_id, &kind);
+    CallOutcome outcome = Query(L"", &variable, &bill_id, &kind);
     EXPECT_EQ(DISP_E_EXCEPTION, outcome.hr);
     EXPECT_EQ(static_cast<HRESULT>(0x800A0C93), outcome.scode) << "ADO's 3219, not allowed in this context";
     EXPECT_FALSE(outcome.source.empty());
@@ -416,7 +382,7 @@ TEST_F(BillInfoTest, ARecordSetPassedByValueCanBeFilledButNotReplaced) {
         V_I4REF(&args[1]) = &bill_id;
         V_VT(&args[0]) = kByRefLong;
         V_I4REF(&args[0]) = &kind;
-        QueryOutcome outcome = Invoke(args, 4);
+        CallOutcome outcome = InvokeQuery(args, 4);
         V_DISPATCH(&args[2])->Release();
         if (delivery == biAuto) {
             EXPECT_EQ(S_OK, outcome.hr);
@@ -452,7 +418,7 @@ TEST_F(BillInfoTest, RaisedErrorsReachTheCallerAndLeaveTheArgumentsAlone) {
             IDispatch* before = variable;
             LONG bill_id = 100231, kind = 0;
             SetErrorInfo(0, nullptr);
-            QueryOutcome outcome = Query(L"SID=1", &variable, &bill_id, &kind, with_excepinfo);
+            CallOutcome outcome = Query(L"SID=1", &variable, &bill_id, &kind, with_excepinfo);
             if (with_excepinfo) {
                 EXPECT_EQ(DISP_E_EXCEPTION, outcome.hr) << c.number;
                 EXPECT_EQ(c.raised, outcome.scode) << c.number;
@@ -486,7 +452,7 @@ TEST_F(BillInfoTest, WrittenBackIdAndKindReachTheCallerAndChooseTheRecords) {
     IDispatch* variable = nullptr;
     passed.CopyTo(IID_PPV_ARGS(&variable));
     LONG bill_id = 100231, kind = 0;
-    QueryOutcome outcome = Query(L"", &variable, &bill_id, &kind);
+    CallOutcome outcome = Query(L"", &variable, &bill_id, &kind);
     ASSERT_EQ(S_OK, outcome.hr);
     variable->Release();
     EXPECT_EQ(100233, bill_id);
@@ -643,7 +609,7 @@ TEST_F(BillInfoTest, RefusesCallsItCannotAnswerWithoutRecordingThem) {
         V_I4REF(&args[0]) = &kind;
         c.tamper(args);
         VARIANT* first = c.count == 3 ? &args[1] : args;
-        QueryOutcome outcome = Invoke(first, c.count);
+        CallOutcome outcome = InvokeQuery(first, c.count);
         if (V_VT(&args[1]) == VT_BSTR) SysFreeString(V_BSTR(&args[1]));
         if (c.count == 3) SysFreeString(V_BSTR(&args[3]));
         EXPECT_EQ(c.expected, outcome.hr) << c.name;
@@ -680,10 +646,8 @@ TEST_F(BillInfoTest, SteeringRefusesValuesItCannotUse) {
 }
 
 TEST_F(BillInfoTest, ObjectsAreFreedByTheirLastRelease) {
-    CLSID clsid;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo", &clsid));
     IDispatch* service = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service)));
+    ASSERT_EQ(S_OK, CreateByProgId(service_prog_id_, &service));
     ASSERT_EQ(S_OK, steering_->put_Delivery(biReplace));
     ComPtr<_ADORecordset> passed = NewRecordset();
     IDispatch* variable = nullptr;
@@ -715,15 +679,11 @@ TEST_F(BillInfoTest, SteeringOutlivesEveryObjectOfTheDll) {
     steering_.Reset();
     CoFreeUnusedLibrariesEx(0, 0);
     EXPECT_NE(nullptr, GetModuleHandleW(L"BillInfo.dll"));
-    CLSID clsid;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo", &clsid));
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
+    ASSERT_EQ(S_OK, CreateService());
     ComPtr<_ADORecordset> records = QueryRecords(100231, 0);
     ASSERT_TRUE(records);
     EXPECT_EQ(0, RecordCount(records.Get())) << "still serving the empty set";
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Quistral.IBillInfo.Steering", &clsid));
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IBillInfoSteering),
-                                     reinterpret_cast<void**>(steering_.GetAddressOf())));
+    ASSERT_EQ(S_OK, CreateSteering());
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
-// Helpers shared by the tests of the outside-component stand-ins: reading
-// ADO record sets through their vtables, and error objects.
+// Helpers shared by the tests of the outside-component stand-ins: creating
+// them, calling them late-bound or through their vtables, the fixture of a
+// steered service, reading ADO record sets through their vtables, and error
+// objects.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <wrl/client.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "ado.h"
+#include "test_support.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
 
@@ -16,12 +20,88 @@ namespace services_test {
 
 using Microsoft::WRL::ComPtr;
 
+// An in-process object of the class registered under a ProgID, asked for I.
+template <typename I>
+HRESULT CreateByProgId(const wchar_t* prog_id, I** object) {
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
+    if (FAILED(hr)) return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(I), reinterpret_cast<void**>(object));
+}
+
+// The method at a vtable position, to be called the way Ambrelle calls it.
+template <typename Fn>
+Fn Slot(IUnknown* object, int position) {
+    return reinterpret_cast<Fn>((*reinterpret_cast<void***>(object))[position]);
+}
+
+// What one late-bound method call left behind.
+struct CallOutcome {
+    HRESULT hr = E_UNEXPECTED;
+    ambrelle::UniqueVariant result;
+    HRESULT scode = S_OK;
+    std::wstring source;
+    std::wstring description;
+    UINT arg_err = 12345;
+};
+
+// A service called late-bound, as Ambrelle calls it, and the steering class
+// of its stand-in, both created by ProgID; the steering is reset before and
+// after each test.
+template <typename Steering>
+class SteeredServiceTest : public ::testing::Test {
+protected:
+    SteeredServiceTest(const wchar_t* service_prog_id, const wchar_t* steering_prog_id)
+        : service_prog_id_(service_prog_id), steering_prog_id_(steering_prog_id) {}
+
+    void SetUp() override {
+        ASSERT_EQ(S_OK, CreateSteering());
+        ASSERT_EQ(S_OK, steering_->Reset());
+        ASSERT_EQ(S_OK, CreateService());
+    }
+
+    void TearDown() override {
+        if (steering_) steering_->Reset();
+    }
+
+    HRESULT CreateService() { return CreateByProgId(service_prog_id_, service_.ReleaseAndGetAddressOf()); }
+    HRESULT CreateSteering() { return CreateByProgId(steering_prog_id_, steering_.ReleaseAndGetAddressOf()); }
+
+    DISPID IdOf(const wchar_t* member) {
+        DISPID id = DISPID_UNKNOWN;
+        LPOLESTR name = const_cast<LPOLESTR>(member);
+        EXPECT_EQ(S_OK, service_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id)) << member;
+        return id;
+    }
+
+    // Invokes a method of the service with positional arguments (the last
+    // one first), with or without an EXCEPINFO for the callee to fill.
+    CallOutcome Invoke(DISPID member, VARIANT* args, UINT count, bool with_excepinfo = true) {
+        CallOutcome outcome;
+        DISPPARAMS params = {args, nullptr, count, 0};
+        EXCEPINFO excep = {};
+        V_VT(outcome.result.ptr()) = VT_ERROR;  // proves the result is written
+        outcome.hr = service_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                      outcome.result.ptr(), with_excepinfo ? &excep : nullptr, &outcome.arg_err);
+        outcome.scode = excep.scode;
+        outcome.source = excep.bstrSource ? excep.bstrSource : L"";
+        outcome.description = excep.bstrDescription ? excep.bstrDescription : L"";
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+        return outcome;
+    }
+
+    const wchar_t* const service_prog_id_;
+    const wchar_t* const steering_prog_id_;
+    ambrelle_test::ComApartment apartment_;
+    ComPtr<Steering> steering_;
+    ComPtr<IDispatch> service_;
+};
+
 inline ComPtr<_ADORecordset> NewRecordset() {
     ComPtr<_ADORecordset> recordset;
-    CLSID clsid;
-    if (SUCCEEDED(CLSIDFromProgID(L"ADODB.Recordset", &clsid)))
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(_ADORecordset),
-                         reinterpret_cast<void**>(recordset.GetAddressOf()));
+    CreateByProgId(L"ADODB.Recordset", recordset.GetAddressOf());
     return recordset;
 }
 

@@ -27,11 +27,6 @@ using ReadSettingFn = HRESULT(STDMETHODCALLTYPE*)(void* self, BSTR app, BSTR* ke
 using WriteSettingFn = HRESULT(STDMETHODCALLTYPE*)(void* self, BSTR* app, BSTR* key, VARIANT* value,
                                                    VARIANT* stored);
 
-template <typename Fn>
-Fn Slot(IUnknown* object, int position) {
-    return reinterpret_cast<Fn>((*reinterpret_cast<void***>(object))[position]);
-}
-
 class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -14,52 +14,9 @@ using ambrelle::UniqueVariant;
 
 namespace {
 
-struct CallOutcome {
-    HRESULT hr = E_UNEXPECTED;
-    UniqueVariant value;
-    HRESULT scode = S_OK;
-    std::wstring source;
-    std::wstring description;
-};
-
-class SharePropsTest : public ::testing::Test {
+class SharePropsTest : public SteeredServiceTest<ISharePropsSteering> {
 protected:
-    void SetUp() override {
-        CLSID clsid;
-        ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps.Steering", &clsid));
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ISharePropsSteering),
-                                         reinterpret_cast<void**>(steering_.GetAddressOf())));
-        ASSERT_EQ(S_OK, steering_->Reset());
-        ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps", &clsid));
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
-    }
-
-    void TearDown() override {
-        if (steering_) steering_->Reset();
-    }
-
-    DISPID IdOf(const wchar_t* member) {
-        DISPID id = DISPID_UNKNOWN;
-        LPOLESTR name = const_cast<LPOLESTR>(member);
-        EXPECT_EQ(S_OK, service_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-        return id;
-    }
-
-    CallOutcome Invoke(DISPID member, VARIANT* args, UINT count) {
-        CallOutcome outcome;
-        DISPPARAMS params = {args, nullptr, count, 0};
-        EXCEPINFO excep = {};
-        V_VT(outcome.value.ptr()) = VT_ERROR;
-        outcome.hr = service_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                      outcome.value.ptr(), &excep, nullptr);
-        outcome.scode = excep.scode;
-        outcome.source = excep.bstrSource ? excep.bstrSource : L"";
-        outcome.description = excep.bstrDescription ? excep.bstrDescription : L"";
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrHelpFile);
-        return outcome;
-    }
+    SharePropsTest() : SteeredServiceTest(L"Venlock.ShareProps", L"Venlock.ShareProps.Steering") {}
 
     // GetProperty as Ambrelle calls it: both arguments by reference.
     CallOutcome Get(LONG process_id, const wchar_t* name) {
@@ -94,9 +51,6 @@ protected:
         return value;
     }
 
-    ambrelle_test::ComApartment apartment_;
-    ComPtr<ISharePropsSteering> steering_;
-    ComPtr<IDispatch> service_;
     const LONG pid_ = static_cast<LONG>(GetCurrentProcessId());
 };
 
@@ -117,18 +71,18 @@ TEST_F(SharePropsTest, PublishedPropertiesAreReadPerProcessAndName) {
         CallOutcome outcome = Get(c.process_id, c.name);
         ASSERT_EQ(S_OK, outcome.hr) << c.name;
         if (!c.expected) {
-            EXPECT_EQ(VT_EMPTY, outcome.value.vt()) << c.name;
+            EXPECT_EQ(VT_EMPTY, outcome.result.vt()) << c.name;
             continue;
         }
-        EXPECT_EQ(c.expected, TextOf(outcome.value.get())) << c.name;
+        EXPECT_EQ(c.expected, TextOf(outcome.result.get())) << c.name;
     }
 
     // Publishing again replaces the value; publishing Empty removes it.
     ASSERT_EQ(S_OK, Set(pid_, L"PropsString", Text(L"SID=43").get()));
-    EXPECT_EQ(L"SID=43", TextOf(Get(pid_, L"PropsString").value.get()));
+    EXPECT_EQ(L"SID=43", TextOf(Get(pid_, L"PropsString").result.get()));
     UniqueVariant empty;
     ASSERT_EQ(S_OK, Set(pid_, L"PROPSSTRING", empty.get()));
-    EXPECT_EQ(VT_EMPTY, Get(pid_, L"PropsString").value.vt());
+    EXPECT_EQ(VT_EMPTY, Get(pid_, L"PropsString").result.vt());
 }
 
 TEST_F(SharePropsTest, RecordsEveryCallAsTheCallerMadeIt) {
@@ -184,9 +138,9 @@ TEST_F(SharePropsTest, AnswersWhatTheSteeringAsksFor) {
         ASSERT_EQ(S_OK, c.steer()) << c.name;
         CallOutcome outcome = Get(pid_, L"PropsString");
         ASSERT_EQ(S_OK, outcome.hr) << c.name;
-        EXPECT_EQ(c.vt, outcome.value.vt()) << c.name;
+        EXPECT_EQ(c.vt, outcome.result.vt()) << c.name;
         UniqueVariant converted;
-        HRESULT hr = VariantChangeType(converted.ptr(), outcome.value.ptr(), 0, VT_BSTR);
+        HRESULT hr = VariantChangeType(converted.ptr(), outcome.result.ptr(), 0, VT_BSTR);
         if (!c.text) {
             EXPECT_TRUE(FAILED(hr)) << c.name;
             continue;
@@ -200,8 +154,8 @@ TEST_F(SharePropsTest, TheObjectAnsweredHasOnlyItsDefaultValue) {
     ambrelle::UniqueBstr object_text(L"SID=9");
     ASSERT_EQ(S_OK, steering_->AnswerWithObject(object_text.get()));
     CallOutcome outcome = Get(pid_, L"PropsString");
-    ASSERT_EQ(VT_DISPATCH, outcome.value.vt());
-    IDispatch* object = V_DISPATCH(outcome.value.ptr());
+    ASSERT_EQ(VT_DISPATCH, outcome.result.vt());
+    IDispatch* object = V_DISPATCH(outcome.result.ptr());
     DISPID id = 99;
     LPOLESTR value_name = const_cast<LPOLESTR>(L"value");
     ASSERT_EQ(S_OK, object->GetIDsOfNames(IID_NULL, &value_name, 1, 0, &id));
@@ -216,7 +170,7 @@ TEST_F(SharePropsTest, TheObjectAnsweredHasOnlyItsDefaultValue) {
                                                     value.ptr(), nullptr, nullptr));
     // Each call answers a new object that the caller alone holds.
     object->AddRef();
-    outcome.value.reset();
+    outcome.result.reset();
     EXPECT_EQ(0u, object->Release());
 }
 
@@ -226,7 +180,7 @@ TEST_F(SharePropsTest, RaisedErrorsReachTheCallerFromTheCallAskedFor) {
     ASSERT_EQ(S_OK, Set(pid_, L"PropsString", Text(L"first").get()));
     CallOutcome first = Get(pid_, L"PropsString");
     EXPECT_EQ(S_OK, first.hr);
-    EXPECT_EQ(L"first", TextOf(first.value.get()));
+    EXPECT_EQ(L"first", TextOf(first.result.get()));
     for (int call = 2; call <= 3; ++call) {
         CallOutcome failed = Get(pid_, L"PropsString");
         EXPECT_EQ(DISP_E_EXCEPTION, failed.hr) << call;
@@ -290,11 +244,9 @@ TEST_F(SharePropsTest, RefusesWhatItCannotKeepOrAnswer) {
 
 TEST_F(SharePropsTest, PublishedValuesAreSharedByEveryObjectOfTheProcess) {
     ASSERT_EQ(S_OK, Set(pid_, L"PropsString", Text(L"shared").get()));
-    CLSID clsid;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps", &clsid));
     IDispatch* first = service_.Detach();
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
-    EXPECT_EQ(L"shared", TextOf(Get(pid_, L"PropsString").value.get()));
+    ASSERT_EQ(S_OK, CreateService());
+    EXPECT_EQ(L"shared", TextOf(Get(pid_, L"PropsString").result.get()));
     UniqueVariant published;
     ambrelle::UniqueBstr name(L"PropsString");
     ASSERT_EQ(S_OK, steering_->get_PublishedValue(pid_, name.get(), published.put()));
@@ -309,13 +261,9 @@ TEST_F(SharePropsTest, PublishedValuesOutliveEveryObjectOfTheDll) {
     steering_.Reset();
     CoFreeUnusedLibrariesEx(0, 0);
     EXPECT_NE(nullptr, GetModuleHandleW(L"ShareProps.dll"));
-    CLSID clsid;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps", &clsid));
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service_)));
-    EXPECT_EQ(L"kept", TextOf(Get(pid_, L"PropsString").value.get()));
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Venlock.ShareProps.Steering", &clsid));
-    ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ISharePropsSteering),
-                                     reinterpret_cast<void**>(steering_.GetAddressOf())));
+    ASSERT_EQ(S_OK, CreateService());
+    EXPECT_EQ(L"kept", TextOf(Get(pid_, L"PropsString").result.get()));
+    ASSERT_EQ(S_OK, CreateSteering());
 }
 
 }  // namespace

@@ -1,19 +1,4 @@
 ' ValueTools from a VBScript client with a record set's fields.
-Option Explicit
-Dim failures, checks : failures = 0 : checks = 0
-
-Sub Check(condition, message)
-    checks = checks + 1
-    If Err.Number <> 0 Then
-        WScript.Echo "FAILED: " & message & " (error " & Err.Number & ": " & Err.Description & ")"
-        failures = failures + 1
-        Err.Clear
-    ElseIf Not condition Then
-        WScript.Echo "FAILED: " & message
-        failures = failures + 1
-    End If
-End Sub
-
 On Error Resume Next
 
 Dim tools, rs, field, value

@@ -73,8 +73,7 @@ protected:
     // ValueOrDefault through the vtable slot Ambrelle calls.
     HRESULT Call(VARIANT* value, UniqueVariant* result) {
         V_VT(result->put()) = VT_ERROR;
-        auto fn = reinterpret_cast<ValueOrDefaultFn>((*reinterpret_cast<void***>(tools_.Get()))[7]);
-        return fn(tools_.Get(), value, default_.ptr(), result->ptr());
+        return Slot<ValueOrDefaultFn>(tools_.Get(), 7)(tools_.Get(), value, default_.ptr(), result->ptr());
     }
 
     ambrelle_test::ComApartment apartment_;

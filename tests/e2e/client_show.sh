@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Runs show_client.vbs under cscript while window_closer presses OK on each
-# window it opens, and checks the captions the closer saw.
-# Usage: vbscript_show.sh SOURCE_DIR BUILD_DIR CLOSER_EXE SCRIPT
+# Runs a script client of show (VBScript or JScript) under cscript while
+# window_closer presses OK on each window it opens, and checks the captions
+# the closer saw.
+# Usage: client_show.sh SOURCE_DIR BUILD_DIR CLOSER_EXE SCRIPT
 set -uo pipefail
 source_dir=$1 build=$2 closer=$3 script=$4
-run="$source_dir/tools/wine-run.sh"
 captions=$(mktemp)
 trap 'rm -f "$captions"' EXIT
 
-"$run" "$build" "$closer" 3 60 >"$captions" &
+"$source_dir/tools/wine-run.sh" "$build" "$closer" 3 60 >"$captions" &
 closer_pid=$!
-"$run" "$build" cscript //nologo "Z:${script//\//\\}"
+"$source_dir/tests/support/run_script_client.sh" "$source_dir" "$build" "$script"
 script_status=$?
 wait "$closer_pid"
 closer_status=$?
@@ -18,7 +18,7 @@ closer_status=$?
 expected=$'内部订单确认信息查询\n内部订单拒绝信息查询\n发货通知单确认信息查询'
 seen=$(tr -d '\r' <"$captions")
 status=0
-if [ "$script_status" -ne 0 ]; then echo "show_client.vbs: $script_status failure(s)"; status=1; fi
+if [ "$script_status" -ne 0 ]; then echo "$(basename "$script"): $script_status failure(s)"; status=1; fi
 if [ "$closer_status" -ne 0 ]; then echo "window_closer failed"; status=1; fi
 if [ "$seen" != "$expected" ]; then
     echo "captions seen:"; echo "$seen"; echo "expected:"; echo "$expected"; status=1
