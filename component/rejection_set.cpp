@@ -120,30 +120,16 @@ HRESULT ReadSourceRow(_ADORecordset* source, long ordinal, SourceRow* row, std::
 }
 
 HRESULT AddLinesOfRow(_ADORecordset* lines, const SourceRow& row, const std::wstring& reason) {
-    if (reason.size() <= kRejectionLineLength) return AddLine(lines, &row, reason);
-    size_t offset = 0;
     bool first_line = true;
-    while (reason.size() - offset > kRejectionLineLength) {
-        const size_t length = RejectionPieceLength(reason, offset);
-        HRESULT hr = AddLine(lines, first_line ? &row : nullptr, reason.substr(offset, length));
+    for (const std::wstring& piece : RejectionLines(reason)) {
+        HRESULT hr = AddLine(lines, first_line ? &row : nullptr, piece);
         if (FAILED(hr)) return hr;
-        offset += length;
         first_line = false;
     }
-    if (offset < reason.size()) return AddLine(lines, nullptr, reason.substr(offset));
     return S_OK;
 }
 
 }  // namespace
-
-size_t RejectionPieceLength(const std::wstring& text, size_t offset) {
-    size_t length = std::min(kRejectionLineLength, text.size() - offset);
-    if (length == kRejectionLineLength && offset + length < text.size()) {
-        const wchar_t last = text[offset + length - 1];
-        if (last >= 0xD800 && last <= 0xDBFF) --length;  // keep the pair together on the next line
-    }
-    return length;
-}
 
 HRESULT BuildRejectionSet(_ADORecordset* source, _ADORecordset** rejection_set) {
     *rejection_set = nullptr;
