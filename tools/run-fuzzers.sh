@@ -53,9 +53,11 @@ for target in "${targets[@]}"; do
     mkdir -p "$build/corpus/$target" "$build/findings/$target"
     log=$build/$target.log
     start=$(date +%s)
+    seeds=("$build/corpus/$target")
+    [ -d "$kept" ] && seeds+=("$kept")
     status=0
-    "$build/${target}_fuzz" -runs="$runs" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$build/findings/$target/" "$build/corpus/$target" "$kept" >"$log" 2>&1 || status=$?
+    "$build/${target}_fuzz" -runs="$runs" -max_len=256 -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$build/findings/$target/" "${seeds[@]}" >"$log" 2>&1 || status=$?
     seconds=$(( $(date +%s) - start ))
     executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     findings=$(find "$build/findings/$target" -type f | wc -l)
