@@ -41,7 +41,8 @@ for target in "${targets[@]}"; do
             failed=1
             continue
         fi
-        if "$build/${target}_fuzz" -runs=0 "$kept" >"$build/$target.replay.log" 2>&1; then
+        if "$build/${target}_fuzz" -runs=0 -artifact_prefix="$build/$target.replay-" "$kept" \
+            >"$build/$target.replay.log" 2>&1; then
             echo "$target: $count kept inputs replayed, no finding"
         else
             echo "$target: FINDING while replaying $kept" >&2
