@@ -6,7 +6,7 @@
 # Usage: run-fuzzers.sh [--build DIR] [RUNS [TARGET...]]
 #          each target (or the ones named) for RUNS inputs, 10,000,000 by
 #          default; new interesting inputs go to DIR/corpus/TARGET, findings
-#          to DIR/findings/TARGET. Not for CI: about 15 minutes a target.
+#          to DIR/findings/TARGET. Not for CI: 4 to 30 minutes a target.
 #        run-fuzzers.sh --replay [--build DIR]
 #          every input of the kept corpus (tests/fuzz/corpus/TARGET) once
 #          through each target, as CI does; fails on any finding.
