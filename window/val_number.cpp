@@ -1,5 +1,7 @@
 #include "val_number.h"
 
+#include <cmath>
+
 #include "com_error.h"
 #include "leading_number.h"
 #include "unique_bstr.h"
