@@ -104,18 +104,14 @@ public:
         return S_OK;
     }
 
+    // One new record a line; only the first carries the row's values.
     HRESULT AddLinesOfRow(_ADORecordset* lines, const SourceRow& row, const std::wstring& reason) {
-        if (reason.size() <= kRejectionLineLength) return AddLine(lines, &row, reason.data(), reason.size());
-        size_t offset = 0;
         bool first_line = true;
-        while (reason.size() - offset > kRejectionLineLength) {
-            const size_t length = RejectionPieceLength(reason, offset);
-            HRESULT hr = AddLine(lines, first_line ? &row : nullptr, reason.data() + offset, length);
+        for (const std::wstring_view piece : RejectionLines(reason)) {
+            HRESULT hr = AddLine(lines, first_line ? &row : nullptr, piece.data(), piece.size());
             if (FAILED(hr)) return hr;
-            offset += length;
             first_line = false;
         }
-        if (offset < reason.size()) return AddLine(lines, nullptr, reason.data() + offset, reason.size() - offset);
         return S_OK;
     }
 
@@ -170,15 +166,6 @@ private:
 };
 
 }  // namespace
-
-size_t RejectionPieceLength(const std::wstring& text, size_t offset) {
-    size_t length = std::min(kRejectionLineLength, text.size() - offset);
-    if (length == kRejectionLineLength && offset + length < text.size()) {
-        const wchar_t last = text[offset + length - 1];
-        if (last >= 0xD800 && last <= 0xDBFF) --length;  // keep the pair together on the next line
-    }
-    return length;
-}
 
 HRESULT BuildRejectionSet(_ADORecordset* source, _ADORecordset** rejection_set) {
     *rejection_set = nullptr;

@@ -2,18 +2,10 @@
 // reason cut into lines of at most 30 characters, one record per line.
 #pragma once
 
-#include <string>
-
 #include "ado.h"
+#include "rejection_lines.h"
 
 namespace ambrelle {
-
-// The longest piece of a rejection reason on one line.
-constexpr size_t kRejectionLineLength = 30;
-
-// Length of the next piece of text starting at offset: at most 30 characters,
-// one fewer when the 30th would be the first half of a surrogate pair.
-size_t RejectionPieceLength(const std::wstring& text, size_t offset);
 
 // Builds a new, open record set with the fields FID, FSort, FValDate,
 // FRejectDesc, FBeBrName and FBrName from the source rows' FID, FValDate,

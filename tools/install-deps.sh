@@ -2,13 +2,16 @@
 # Installs what building and running Ambrelle on Debian needs, if missing:
 # the mingw-w64 toolchains (i686, and x86_64 for machines that cannot run
 # 32-bit programs), CMake, Wine 32- and 64-bit, Xvfb, fonts and the
-# zh_CN.UTF-8 and de_DE.UTF-8 locales. Runs as root (or through sudo when available).
+# zh_CN.UTF-8 and de_DE.UTF-8 locales, and clang with libFuzzer and the
+# sanitizers for the fuzz targets built natively. Runs as root (or through
+# sudo when available).
 set -euo pipefail
 
 packages=(
     cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev googletest
     wine wine32:i386 wine64 xvfb x11-utils xdotool imagemagick
     fonts-wine fonts-wqy-microhei locales nlohmann-json3-dev python3
+    clang libclang-rt-14-dev
 )
 
 as_root() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, and runs every test
-# (unit and end-to-end, all under Wine) through CTest.
+# (unit and end-to-end, all under Wine) through CTest; then replays the kept
+# fuzz corpus through the text pieces built natively with the sanitizers.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 build=${1:-$root/build}
@@ -13,3 +14,4 @@ if [ "$(cat "$build/wine-arch")" != win32 ]; then
     "$root/tools/package.sh" "$build-i686"
 fi
 ctest --test-dir "$build" --output-on-failure
+"$root/tools/run-fuzzers.sh" --replay --build "$build-fuzz"

@@ -1,6 +1,7 @@
 #include "cell_format.h"
 
 #include <cmath>
+#include <limits>
 
 #include "unique_bstr.h"
 #include "unique_variant.h"
@@ -9,9 +10,6 @@ namespace ambrelle {
 
 namespace {
 
-// The most decimal places a quantity is shown with (the scale of the
-// Automation's Decimal type); a larger count shows this many.
-constexpr SHORT kMaxDecimalPlaces = 28;
 // From this magnitude on every significant digit of a double stands before
 // the point; such numbers are written out here, in the form the platform's
 // format gives shorter ones (its fixed buffers do not take them).
@@ -67,34 +65,17 @@ HRESULT Format(VARIANT* value, const wchar_t* pattern, std::wstring* text) {
 
 }  // namespace
 
-std::wstring TrimBlanks(const std::wstring& text) {
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return std::wstring();
-    const size_t last = text.find_last_not_of(L' ');
-    return text.substr(first, last - first + 1);
-}
-
-std::wstring NumberWithSignPlace(LONGLONG number) {
-    return number < 0 ? std::to_wstring(number) : L" " + std::to_wstring(number);
-}
-
 std::wstring QuantityPattern(const std::wstring& decimals) {
+    if (decimals.empty()) return QuantityPatternOfCount(0);
+    UniqueBstr text(decimals.c_str(), static_cast<UINT>(decimals.size()));
     SHORT places = 0;
-    if (!decimals.empty()) {
-        UniqueBstr text(decimals.c_str(), static_cast<UINT>(decimals.size()));
-        const HRESULT hr = VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places);
-        // A count beyond 16 bits asks for more places than can be shown.
-        if (hr == DISP_E_OVERFLOW) {
-            double count = 0;
-            places = SUCCEEDED(VarR8FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &count)) && count > 0
-                         ? kMaxDecimalPlaces
-                         : 0;
-        } else if (FAILED(hr) || places < 0) {
-            places = 0;
-        }
-        if (places > kMaxDecimalPlaces) places = kMaxDecimalPlaces;
-    }
-    return places == 0 ? std::wstring(L"##,#0") : L"##,#0." + std::wstring(static_cast<size_t>(places), L'0');
+    const HRESULT hr = VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places);
+    if (SUCCEEDED(hr)) return QuantityPatternOfCount(places);
+    // A count beyond 16 bits asks for more places than can be shown.
+    double count = 0;
+    if (hr == DISP_E_OVERFLOW && SUCCEEDED(VarR8FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &count)) && count > 0)
+        return QuantityPatternOfCount(std::numeric_limits<long long>::max());
+    return QuantityPatternOfCount(0);
 }
 
 HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell) {

@@ -8,14 +8,9 @@
 
 #include <string>
 
+#include "cell_text.h"
+
 namespace ambrelle {
-
-// Without blanks (spaces) at either end; inner blanks stay.
-std::wstring TrimBlanks(const std::wstring& text);
-
-// A whole number as Str writes it: a leading blank in place of the sign of a
-// number that is not negative (" 1", "-1").
-std::wstring NumberWithSignPlace(LONGLONG number);
 
 // The pattern of a quantity with `decimals` places: "##,#0" for an empty text
 // or "0", "##,#0." and that many "0" otherwise, 28 at most (a larger count,

@@ -13,20 +13,13 @@
 
 #include "ado.h"
 #include "grid_control.h"
+#include "row_text_layout.h"
 #include "server_module.h"
 
 namespace ambrelle {
 
 class ControlSite;
 class GridEventSink;
-
-// One column of the grid: the record-set field that fills it, its title, and
-// the kind of value (0 text, 5 number, 7 date).
-struct TitleInfo {
-    std::wstring FieldName;
-    std::wstring Title;
-    SHORT DataType = 0;
-};
 
 class FrmValidateQuery {
 public:

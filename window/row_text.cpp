@@ -3,12 +3,12 @@
 // closing totals row.
 #include "frm_validate_query.h"
 
-#include <limits>
 #include <new>
 
 #include "cell_format.h"
 #include "outside_objects.h"
 #include "recordset_access.h"
+#include "row_text_layout.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
 #include "vb_conversions.h"
@@ -18,9 +18,6 @@ using Microsoft::WRL::ComPtr;
 namespace ambrelle {
 
 namespace {
-
-// The lowest row number the grid can pass.
-constexpr LONG kLowestRow = std::numeric_limits<LONG>::min();
 
 // The background of the totals row: red 254, green 239, blue 224.
 constexpr LONG kTotalsRowColor = 0xE0EFFE;
@@ -55,7 +52,7 @@ HRESULT ReplaceText(const std::wstring& built, BSTR* text) {
 HRESULT FrmValidateQuery::GetTitleText(BSTR* text) {
     try {
         std::wstring header(*text ? *text : L"", SysStringLen(*text));
-        for (const TitleInfo& title : Titles) header += title.Title + L"|";
+        AppendTitleCells(Titles, &header);
         return ReplaceText(header, text);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -70,10 +67,10 @@ HRESULT FrmValidateQuery::GetRowText(LONG row, BSTR* text, LONG* color) {
         std::wstring built;
         // The last row of the confirmation kinds is the totals row; no other
         // kind has one.
-        if (row < rows || (QueryClass != 0 && QueryClass != 2))
-            hr = GetDataRowText(row, &built);
-        else
+        if (IsTotalsRow(row, rows, QueryClass))
             hr = GetTotalsRowText(&built, color);
+        else
+            hr = GetDataRowText(row, &built);
         return FAILED(hr) ? hr : ReplaceText(built, text);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -93,7 +90,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         if (sort.vt() != VT_NULL) hr = TextOfValue(sort.get(), &sequence);
         if (FAILED(hr)) return hr;
     } else {
-        sequence = NumberWithSignPlace(static_cast<LONGLONG>(row) - 1);
+        sequence = SequenceCell(row);
     }
     if (QueryClass == 0 || QueryClass == 2) {
         UniqueVariant decimal_count;
@@ -104,9 +101,9 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     }
     const std::wstring quantity_pattern = QuantityPattern(decimals);
 
-    *text = sequence + L"|";
-    // Every column after the first; the spare descriptor at the end is never read.
-    for (size_t i = 1; i + 1 < Titles.size(); ++i) {
+    text->clear();
+    AppendCell(sequence, text);
+    for (size_t i = 1; i < RecordColumnsEnd(Titles); ++i) {
         ComPtr<ADOField> field;
         hr = GetField(QueryRs.Get(), Titles[i].FieldName.c_str(), &field);
         if (FAILED(hr)) return hr;
@@ -123,7 +120,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
             hr = TrimmedFieldText(field.Get(), &cell);
         }
         if (FAILED(hr)) return hr;
-        *text += cell + L"|";
+        AppendCell(cell, text);
     }
     return S_OK;
 }
@@ -134,7 +131,7 @@ HRESULT FrmValidateQuery::GetTotalsRowText(std::wstring* text, LONG* color) {
     HRESULT hr = FormatTotal(SumReqQty, &requested);
     if (SUCCEEDED(hr)) hr = FormatTotal(SumValidateQty, &confirmed);
     if (FAILED(hr)) return hr;
-    *text = L"|合计||||" + requested + L"|" + confirmed + L"||||";
+    *text = TotalsRowText(requested, confirmed);
     *color = kTotalsRowColor;
     return S_OK;
 }
@@ -144,8 +141,8 @@ HRESULT FrmValidateQuery::PositionOnRecord(LONG row) {
     VARIANT first;
     V_VT(&first) = VT_I4;
     V_I4(&first) = adBookmarkFirst;
-    // Rows before the first record stop at the first: no row number wraps.
-    HRESULT hr = QueryRs->Move(row > kLowestRow + 1 ? row - 2 : kLowestRow, first);
+    // Rows before the first record stop at the first.
+    HRESULT hr = QueryRs->Move(RecordOffsetOfRow(row), first);
     if (FAILED(hr)) return hr;
     VARIANT_BOOL at_end = VARIANT_FALSE;
     hr = QueryRs->get_EOF(&at_end);

@@ -1,10 +1,9 @@
 #include "val_number.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
 
 #include "com_error.h"
+#include "leading_number.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
 #include "vb_conversions.h"
@@ -12,26 +11,6 @@
 namespace ambrelle {
 
 namespace {
-
-bool IsSkipped(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-// The C runtime's "C" locale, whatever locale the host set for the process.
-_locale_t ClassicLocale() {
-    static const _locale_t classic = _create_locale(LC_NUMERIC, "C");
-    return classic;
-}
-
-// The number text in ASCII with "." as its point, read as a double.
-double ReadDecimal(const std::string& number) {
-    if (_locale_t classic = ClassicLocale()) return _strtod_l(number.c_str(), nullptr, classic);
-    // Without a locale object: write the text with the C runtime's own point.
-    std::string local = number;
-    const char point = *localeconv()->decimal_point;
-    for (char& c : local)
-        if (c == '.') c = point;
-    return std::strtod(local.c_str(), nullptr);
-}
 
 bool IsNumericType(VARTYPE vt) {
     switch (vt) {
@@ -89,45 +68,7 @@ bool ReadWithoutText(const VARIANT& value, double* number) {
 }  // namespace
 
 HRESULT ValOfText(const std::wstring& text, double* value) {
-    *value = 0;
-    std::wstring compact;
-    compact.reserve(text.size());
-    for (wchar_t c : text)
-        if (!IsSkipped(c)) compact += c;
-
-    // The longest leading part that forms a decimal number, in ASCII.
-    std::string number;
-    size_t i = 0;
-    if (i < compact.size() && (compact[i] == L'+' || compact[i] == L'-')) number += static_cast<char>(compact[i++]);
-    bool digits = false;
-    while (i < compact.size() && IsDigit(compact[i])) {
-        number += static_cast<char>(compact[i++]);
-        digits = true;
-    }
-    if (i < compact.size() && compact[i] == L'.') {
-        number += '.';
-        ++i;
-        while (i < compact.size() && IsDigit(compact[i])) {
-            number += static_cast<char>(compact[i++]);
-            digits = true;
-        }
-    }
-    if (!digits) return S_OK;
-    if (i < compact.size() && (compact[i] == L'E' || compact[i] == L'e' || compact[i] == L'D' || compact[i] == L'd')) {
-        size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < compact.size() && (compact[j] == L'+' || compact[j] == L'-')) exponent += static_cast<char>(compact[j++]);
-        bool exponent_digits = false;
-        while (j < compact.size() && IsDigit(compact[j])) {
-            exponent += static_cast<char>(compact[j++]);
-            exponent_digits = true;
-        }
-        if (exponent_digits) number += exponent;
-    }
-    const double read = ReadDecimal(number);
-    if (!std::isfinite(read)) return RaiseAutomationError(kOverflow);
-    *value = read;
-    return S_OK;
+    return ReadLeadingNumber(text, value) ? S_OK : RaiseAutomationError(kOverflow);
 }
 
 HRESULT ValOfValue(const VARIANT& value, double* number) {

@@ -1,9 +1,6 @@
-// Reading a text as a number the way the Automation runtime's Val does for a
-// decimal number: blanks, tabs and line feeds are skipped wherever they stand,
-// "." is the only decimal point whatever the regional or C-runtime settings,
-// an exponent (E or D) is taken, and reading stops at the first character that
-// cannot continue the number ("&H10" and "&O17" read as 0). A text without a
-// number reads as 0.
+// Val as the component uses it: the number at the start of a text (read as
+// leading_number.h describes) or of a value's text, with the Automation
+// runtime's errors.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +10,8 @@
 
 namespace ambrelle {
 
-// Fails with run-time error 6 (Overflow) when the number is beyond a double.
+// The number at the start of text. Fails with run-time error 6 (Overflow)
+// when the number is beyond a double.
 HRESULT ValOfText(const std::wstring& text, double* value);
 
 // Val(CStr(value)) as it reads under regional settings whose decimal point is
