@@ -658,6 +658,8 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
     });
     ASSERT_NE(nullptr, shown);
     EXPECT_EQ(0u, shown->Release()) << "nothing keeps the record set once its apartment has ended";
+    // Only that apartment loaded the DLL: it went when the apartment ended.
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"Ambrelle.dll")) << "the DLL was unloaded with the apartment";
 }
 
 namespace {
