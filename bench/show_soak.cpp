@@ -98,7 +98,9 @@ struct Closer {
     CloseWay way = CloseWay::kOk;
     bool closed = false;
     bool saw_window = false;
+    int ticks_since_close = 0;
 };
+LONG g_close_retries = 0;  // closes that had to be asked for again (the first went unanswered)
 thread_local Closer* t_closer = nullptr;
 
 BOOL CALLBACK FindShownWindow(HWND window, LPARAM found) {
@@ -114,16 +116,30 @@ BOOL CALLBACK FindShownWindow(HWND window, LPARAM found) {
 // is painted (every visible row asked for), then the window is closed.
 VOID CALLBACK CloseTick(HWND, UINT, UINT_PTR, DWORD) {
     Closer* closer = t_closer;
-    if (!closer || closer->closed) return;
+    if (!closer) return;
     HWND window = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindShownWindow, reinterpret_cast<LPARAM>(&window));
     if (!window) return;
+    if (closer->closed) {
+        // Still open half a second after the close: asked again, as a user clicks twice.
+        if (++closer->ticks_since_close < 50) return;
+        closer->ticks_since_close = 0;
+        InterlockedIncrement(&g_close_retries);
+        fwprintf(stderr, L"the window stayed open after closing by %ls: asked again\n", NameOf(closer->way));
+    }
+    const bool again = closer->closed;
     closer->saw_window = true;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     closer->closed = true;
     switch (closer->way) {
     case CloseWay::kOk:
-        if (HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr)) SendMessageW(button, BM_CLICK, 0, 0);
+        if (HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr)) {
+            if (!again)
+                SendMessageW(button, BM_CLICK, 0, 0);
+            else  // the button's own notification, as its click sends it
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(button));
+        }
         break;
     case CloseWay::kCloseBox:
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -246,6 +262,7 @@ struct Run {
 void PinAllButTheComponent();
 
 bool Cycle(Run* run, int cycle) {
+    if (cycle % 10 == 0) fprintf(stderr, "%llu: cycle %d\n", GetTickCount64(), cycle);
     HRESULT hr = ShowOnce(cycle);
     if (run->pin_others && cycle == 0) PinAllButTheComponent();
     if (FAILED(hr)) {
@@ -376,6 +393,7 @@ int wmain(int argc, wchar_t** argv) {
     Report(L"apartment end");
 
     int status = 0;
+    wprintf(L"closes asked again: %ld\n", static_cast<long>(g_close_retries));
     if (run.reloads)
         wprintf(L"DLL reloads: %d, unloaded at %d of them\n", run.reloads, run.reloads_unloaded);
     wprintf(L"after the host's apartment ended: DllCanUnloadNow %ls, the DLL is %ls\n",
