@@ -69,11 +69,12 @@ function(ambrelle_add_test)
 endfunction()
 
 # ambrelle_add_gtest(<name> SOURCES <src...> [LIBS <lib...>])
-# A GoogleTest program for Windows, run under Wine as one CTest test.
+# A GoogleTest program for Windows, run under Wine as one CTest test. A test
+# during which the process saw a hardware exception fails (tests/support).
 function(ambrelle_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE gtest gtest_main ambrelle_common ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE gtest gtest_main hardware_fault_listener ambrelle_common ${ARG_LIBS})
     ambrelle_add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
 endfunction()
 

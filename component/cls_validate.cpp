@@ -47,6 +47,11 @@ STDMETHODIMP ClsValidate::show(VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     SetErrorInfo(0, nullptr);
+    // Every failure reaches the host with a number, a source and a description.
+    return DescribedFailure(Show(result));
+}
+
+HRESULT ClsValidate::Show(VARIANT_BOOL* result) {
     // A show that reaches the thread while its window is open (a timer, a
     // posted message, a call dispatched by the modal loop) leaves that window
     // and everything it shows alone.

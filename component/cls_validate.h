@@ -26,6 +26,7 @@ public:
 private:
     ClsValidate() = default;
     ~ClsValidate() = default;
+    HRESULT Show(VARIANT_BOOL* result);
     HRESULT QueryValidate(IDispatch* bill_info, VARIANT* result);
     HRESULT ShowWindow();
 

@@ -1,5 +1,8 @@
 #include "vb_conversions.h"
 
+#include <cmath>
+#include <string>
+
 #include "com_error.h"
 #include "unique_variant.h"
 
@@ -43,27 +46,71 @@ HRESULT RaiseOwnError(HRESULT hr, const wchar_t* description) {
     }
 }
 
+HRESULT DescribedFailure(HRESULT hr) {
+    if (SUCCEEDED(hr)) return hr;
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        SetErrorInfo(0, info);  // GetErrorInfo took it off the thread
+        info->Release();
+        return hr;
+    }
+    wchar_t* system_text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&system_text), 0, nullptr);
+    std::wstring description = system_text ? system_text : L"";
+    if (system_text) LocalFree(system_text);
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r' ||
+                                    description.back() == L' ' || description.back() == L'.'))
+        description.pop_back();
+    if (description.empty()) description = L"Automation error";
+    return RaiseComError(hr, kNoInterface, kComponentSource, description.c_str());
+}
+
+HRESULT ToSingle(const VARIANT& value, float* number) {
+    *number = 0;
+    const VARIANT& source = Dereferenced(value);
+    if (V_VT(&source) == VT_NULL) return RaiseInvalidUseOfNull();
+    UniqueVariant converted;
+    HRESULT hr = VariantChangeType(converted.ptr(), const_cast<VARIANT*>(&source), 0, VT_R4);
+    if (FAILED(hr)) return RaiseAutomationError(hr == DISP_E_OVERFLOW ? kOverflow : kTypeMismatch);
+    *number = V_R4(converted.ptr());
+    return S_OK;
+}
+
 HRESULT RaiseInvalidUseOfNull() { return RaiseAutomationError(kInvalidUseOfNull); }
 
 HRESULT RaiseObjectNotSet() { return RaiseAutomationError(kObjectNotSet); }
 
+namespace {
+
+bool IsObject(const VARIANT& value) { return V_VT(&value) == VT_DISPATCH || V_VT(&value) == VT_UNKNOWN; }
+
+// An object stands for its default value: Nothing fails with error 91, an
+// object without one with 438.
+HRESULT DefaultValueOf(const VARIANT& object, UniqueVariant* default_value) {
+    if (!V_UNKNOWN(&object)) return RaiseObjectNotSet();
+    if (V_VT(&object) == VT_UNKNOWN) return RaiseAutomationError(kTypeMismatch);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXCEPINFO excep = {};
+    HRESULT hr = V_DISPATCH(&object)->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
+                                             DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, default_value->ptr(),
+                                             &excep, nullptr);
+    if (hr == DISP_E_EXCEPTION) return RaiseFromExcepInfo(excep, kNoInterface);
+    if (FAILED(hr)) return RaiseAutomationError(kMemberNotSupported);
+    if (default_value->vt() == VT_DISPATCH && V_DISPATCH(default_value->ptr()) == V_DISPATCH(&object))
+        return RaiseAutomationError(kTypeMismatch);  // an object that is its own default value
+    return S_OK;
+}
+
+}  // namespace
+
 HRESULT ToText(const VARIANT& value, UniqueBstr* text) {
     const VARIANT& source = Dereferenced(value);
     if (V_VT(&source) == VT_NULL) return RaiseInvalidUseOfNull();
-    if (V_VT(&source) == VT_DISPATCH || V_VT(&source) == VT_UNKNOWN) {
-        if (!V_UNKNOWN(&source)) return RaiseObjectNotSet();
-        if (V_VT(&source) == VT_UNKNOWN) return RaiseAutomationError(kTypeMismatch);
-        // An object stands for its default value, which is converted in turn.
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        EXCEPINFO excep = {};
+    if (IsObject(source)) {
         UniqueVariant default_value;
-        HRESULT hr = V_DISPATCH(&source)->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
-                                                 DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none,
-                                                 default_value.ptr(), &excep, nullptr);
-        if (hr == DISP_E_EXCEPTION) return RaiseFromExcepInfo(excep, kNoInterface);
-        if (FAILED(hr)) return RaiseAutomationError(kMemberNotSupported);
-        if (default_value.vt() == VT_DISPATCH && V_DISPATCH(default_value.ptr()) == V_DISPATCH(&source))
-            return RaiseAutomationError(kTypeMismatch);  // an object that is its own default value
+        HRESULT hr = DefaultValueOf(source, &default_value);
+        if (FAILED(hr)) return hr;
         return ToText(default_value.get(), text);
     }
     UniqueVariant converted;
@@ -77,6 +124,16 @@ HRESULT ToText(const VARIANT& value, UniqueBstr* text) {
 
 HRESULT NotIsTrue(const VARIANT& value, bool* is_true) {
     *is_true = false;
+    if (IsObject(Dereferenced(value))) {
+        UniqueVariant default_value;
+        HRESULT hr = DefaultValueOf(Dereferenced(value), &default_value);
+        if (FAILED(hr)) return hr;
+        return NotIsTrue(default_value.get(), is_true);
+    }
+    // A number that is no number has no Long value (some runtimes wrap it to the lowest one).
+    const VARIANT& number = Dereferenced(value);
+    if ((V_VT(&number) == VT_R8 && std::isnan(V_R8(&number))) || (V_VT(&number) == VT_R4 && std::isnan(V_R4(&number))))
+        return RaiseAutomationError(kOverflow);
     UniqueVariant complement;
     HRESULT hr = VarNot(const_cast<VARIANT*>(&Dereferenced(value)), complement.ptr());
     if (FAILED(hr)) return RaiseAutomationError(hr == DISP_E_OVERFLOW ? kOverflow : kTypeMismatch);

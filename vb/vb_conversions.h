@@ -34,6 +34,18 @@ HRESULT RaiseAutomationError(AutomationError number);
 // mismatch, overflow, member not found), otherwise hr with `description`.
 HRESULT RaiseOwnError(HRESULT hr, const wchar_t* description);
 
+// A failure that reaches a caller with no error of its own on the thread (an
+// outside component that failed without describing it) gets one: its number
+// stays, the component is its source and the platform's text for the number
+// (or "Automation error") its description. A failure that has one, and a
+// success, pass unchanged.
+HRESULT DescribedFailure(HRESULT hr);
+
+// CSng: a number, a numeric text or Empty (0) as a single-precision number;
+// Null fails with error 94, anything else that is no number with 13, a
+// number beyond the single range with 6.
+HRESULT ToSingle(const VARIANT& value, float* number);
+
 // "Invalid use of Null" (run-time error 94).
 HRESULT RaiseInvalidUseOfNull();
 

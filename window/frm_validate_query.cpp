@@ -8,6 +8,7 @@
 
 #include "com_error.h"
 #include "control_site.h"
+#include "debug_counts.h"
 #include "grid_event_sink.h"
 #include "outside_objects.h"
 #include "recordset_access.h"
@@ -82,7 +83,13 @@ bool RegisterWindowClass() {
     window_class.hIconSm = static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDI_FRM_VALIDATE_QUERY),
                                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    return RegisterClassExW(&window_class) != 0;
+    if (window_class.hIcon) CountHandleCreated(CountedHandle::kIcon);
+    if (window_class.hIconSm) CountHandleCreated(CountedHandle::kIcon);
+    if (RegisterClassExW(&window_class)) return true;
+    // Not registered: the icons are nobody's.
+    if (window_class.hIcon && DestroyIcon(window_class.hIcon)) CountHandleDestroyed(CountedHandle::kIcon);
+    if (window_class.hIconSm && DestroyIcon(window_class.hIconSm)) CountHandleDestroyed(CountedHandle::kIcon);
+    return false;
 }
 
 HRESULT LastError() {
@@ -135,8 +142,9 @@ void UnregisterWindowClass() {
     window_class.cbSize = sizeof(window_class);
     if (!GetClassInfoExW(ResourceModule(), kWindowClass, &window_class)) return;
     if (!UnregisterClassW(kWindowClass, ResourceModule())) return;
-    if (window_class.hIcon) DestroyIcon(window_class.hIcon);
-    if (window_class.hIconSm && window_class.hIconSm != window_class.hIcon) DestroyIcon(window_class.hIconSm);
+    if (window_class.hIcon && DestroyIcon(window_class.hIcon)) CountHandleDestroyed(CountedHandle::kIcon);
+    if (window_class.hIconSm && window_class.hIconSm != window_class.hIcon && DestroyIcon(window_class.hIconSm))
+        CountHandleDestroyed(CountedHandle::kIcon);
 }
 
 }  // namespace
@@ -225,6 +233,7 @@ HRESULT FrmValidateQuery::Load() {
     hwnd_ = CreateWindowExW(ex_style, kWindowClass, kDesignCaption, style, left, top, width, height, nullptr,
                             nullptr, ResourceModule(), nullptr);
     if (!hwnd_) return LastError();
+    CountHandleCreated(CountedHandle::kWindow);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 
@@ -242,6 +251,7 @@ HRESULT FrmValidateQuery::CreateControls() {
     font_ = CreateFontW(-MulDiv(kFontPoints, dpi.y, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         kFontFace);
+    if (font_) CountHandleCreated(CountedHandle::kFont);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     ComPtr<IFontDisp> ambient_font;
@@ -263,6 +273,7 @@ HRESULT FrmValidateQuery::CreateControls() {
                               button.left, button.top, button.right - button.left, button.bottom - button.top, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdOkId)), ResourceModule(), nullptr);
     if (!cmd_ok_) return LastError();
+    CountHandleCreated(CountedHandle::kWindow);
     SendMessageW(cmd_ok_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return S_OK;
 }
@@ -353,17 +364,21 @@ void FrmValidateQuery::DestroyOnScreenWindow() {
     }
     if (hwnd_) {
         HWND window = hwnd_;
+        HWND button = cmd_ok_;
         EnableHostWindows();
         if (active_before_ && IsWindow(active_before_) && GetActiveWindow() == window)
             SetActiveWindow(active_before_);
         hwnd_ = nullptr;
         cmd_ok_ = nullptr;
         DestroyWindow(window);
+        // The button goes with its parent.
+        if (!IsWindow(window)) CountHandleDestroyed(CountedHandle::kWindow);
+        if (button && !IsWindow(button)) CountHandleDestroyed(CountedHandle::kWindow);
         // Wake the modal loop, which may be waiting for a message.
         PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
     }
     if (font_) {
-        DeleteObject(font_);
+        if (DeleteObject(font_)) CountHandleDestroyed(CountedHandle::kFont);
         font_ = nullptr;
     }
 }

@@ -95,11 +95,17 @@ public:
         if (apartment_refs != 1) return S_OK;  // not the apartment's last CoUninitialize
         ReleaseThreadPointer(&t_value_tools);
         ReleaseThreadPointer(&t_settings_store);
-        ComPtr<IGlobalInterfaceTable> table;
-        if (SUCCEEDED(GlobalInterfaceTable(&table))) {
-            LetGoIfCreatedHere(table.Get(), &g_value_tools);
-            LetGoIfCreatedHere(table.Get(), &g_settings_store);
+        {
+            ComPtr<IGlobalInterfaceTable> table;
+            if (SUCCEEDED(GlobalInterfaceTable(&table))) {
+                LetGoIfCreatedHere(table.Get(), &g_value_tools);
+                LetGoIfCreatedHere(table.Get(), &g_settings_store);
+            }
         }
+        // Nothing is left to watch: the watch goes now, not after the
+        // apartment has ended, so that the DLL no longer counts as in use when
+        // the ending apartment asks whether it may be unloaded.
+        StopOnThisThread();
         return S_OK;
     }
     STDMETHODIMP PostUninitialize(DWORD apartment_refs) override {

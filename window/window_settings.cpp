@@ -11,6 +11,7 @@
 #include "screen_units.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -183,12 +184,10 @@ HRESULT FrmValidateQuery::LoadWindowSettings() {
         UniqueVariant stored;
         hr = ReadSetting(store.Get(), WindowKeyOf(key, QueryClass), ShortValue(key.default_twips), stored.ptr());
         if (FAILED(hr)) return hr;
-        UniqueVariant twips;
-        hr = VariantChangeType(twips.ptr(), stored.ptr(), 0, VT_R4);
-        if (FAILED(hr))
-            return RaiseComError(hr, GUID_NULL, L"Ambrelle",
-                                 hr == DISP_E_OVERFLOW ? L"Overflow" : L"Type mismatch");
-        hr = SetWindowPropertyTwips(hwnd_, key.property, V_R4(twips.ptr()), dpi);
+        float twips = 0;
+        hr = ToSingle(stored.get(), &twips);
+        if (FAILED(hr)) return hr;
+        hr = SetWindowPropertyTwips(hwnd_, key.property, twips, dpi);
         if (FAILED(hr)) return hr;
     }
     PullOntoScreen(hwnd_);

@@ -16,6 +16,7 @@
 #include "automation.h"
 #include "com_error.h"
 #include "modal_driver.h"
+#include "scripted_objects.h"
 #include "tessary.h"
 #include "test_support.h"
 #include "unique_variant.h"
@@ -24,129 +25,6 @@
 using ambrelle::UniqueVariant;
 using Microsoft::WRL::ComPtr;
 using namespace ambrelle_test;
-
-namespace {
-
-// An automation object of the test's own: each member, resolved by name, runs
-// a handler given by the test. Lives on the test's stack (no counting).
-class ScriptedDispatch final : public IDispatch {
-public:
-    using Handler = std::function<HRESULT(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep)>;
-    void On(const std::wstring& member, Handler handler) { members_.push_back({member, std::move(handler)}); }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-        for (size_t i = 0; i < members_.size(); ++i)
-            if (_wcsicmp(members_[i].first.c_str(), names[0]) == 0) {
-                ids[0] = static_cast<DISPID>(i + 1);
-                return S_OK;
-            }
-        ids[0] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
-                        UINT*) override {
-        const size_t index = id == DISPID_VALUE ? 1 : static_cast<size_t>(id);  // the first member is the default
-        if (index < 1 || index > members_.size()) return DISP_E_MEMBERNOTFOUND;
-        return members_[index - 1].second(params, result, excep);
-    }
-
-private:
-    std::vector<std::pair<std::wstring, Handler>> members_;
-};
-
-// Registers `object` for the class of `prog_id` in the calling apartment while
-// it lives, so that creating that class gives the test's object.
-class ClassOverride final : public IClassFactory {
-public:
-    ClassOverride(const wchar_t* prog_id, IDispatch* object) : object_(object) {
-        CLSID clsid;
-        if (SUCCEEDED(CLSIDFromProgID(prog_id, &clsid)))
-            CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    }
-    ~ClassOverride() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    bool registered() const { return cookie_ != 0; }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
-        return object_->QueryInterface(riid, object);
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    IDispatch* object_;
-    DWORD cookie_ = 0;
-};
-
-// A record set made by the test, late-bound: FID and the two quantities, one record per pair.
-ComPtr<IDispatch> RecordsOf(std::initializer_list<std::pair<double, double>> quantities) {
-    ComPtr<IDispatch> records = CreateByProgId(L"ADODB.Recordset");
-    if (!records) return nullptr;
-    UniqueVariant fields;
-    CallByName(records.Get(), L"Fields", DISPATCH_PROPERTYGET, {}, fields.ptr());
-    const std::pair<const wchar_t*, LONG> definitions[] = {{L"FID", 3},    {L"FReqQty", 5}, {L"FValidateQty", 5},
-                                                            {L"FQtyDecimal", 3}};
-    for (const auto& [name, type] : definitions)
-        Call(V_DISPATCH(fields.ptr()), L"Append", {Text(name), Long(type)});
-    Call(records.Get(), L"Open");
-    for (const auto& [requested, confirmed] : quantities) {
-        Call(records.Get(), L"AddNew");
-        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FID"), Long(1)}, nullptr);
-        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FReqQty"), Double(requested)}, nullptr);
-        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FValidateQty"), Double(confirmed)},
-                   nullptr);
-        CallByName(records.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(L"FQtyDecimal"), Long(2)}, nullptr);
-    }
-    if (quantities.size()) Call(records.Get(), L"MoveFirst");
-    return records;
-}
-
-// What a recording bill-information service saw of one QueryValidate call.
-struct SeenQuery {
-    ComPtr<IDispatch> records;  // the object passed as the record set
-    LONG fid = -1;
-    LONG kind = -1;
-};
-
-// Scripts `bill` as Quistral.IBillInfo: records each call into `seen`, puts
-// `*deliver` (if set) into the record-set argument and answers `*answer`.
-void ScriptBillInfo(ScriptedDispatch* bill, std::vector<SeenQuery>* seen, ComPtr<IDispatch>* deliver,
-                    VARIANT* answer) {
-    bill->On(L"QueryValidate", [=](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
-        if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
-        SeenQuery query;
-        query.records = *V_DISPATCHREF(&params->rgvarg[2]);
-        query.fid = *V_I4REF(&params->rgvarg[1]);
-        query.kind = *V_I4REF(&params->rgvarg[0]);
-        seen->push_back(query);
-        if (*deliver) {
-            IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
-            if (slot) slot->Release();
-            slot = deliver->Get();
-            slot->AddRef();
-        }
-        if (result) VariantCopy(result, answer);
-        return S_OK;
-    });
-}
-
-}  // namespace
 
 namespace {
 
@@ -530,26 +408,6 @@ TEST_F(ShowEndToEnd, ASecondShowOnTheThreadGetsAFreshWindowAndTheDllStaysLoaded)
     EXPECT_EQ(1, windows_open) << "nothing of the first window remains";
 }
 
-namespace {
-
-// An automation object whose default value (DISPID_VALUE) is `value`.
-struct DefaultValueObject {
-    explicit DefaultValueObject(VARIANT value) {
-        object.On(L"Value",
-                  [value](DISPPARAMS*, VARIANT* result, EXCEPINFO*) mutable { return VariantCopy(result, &value); });
-    }
-    ScriptedDispatch object;
-};
-
-VARIANT ObjectValue(IDispatch* object) {
-    VARIANT v;
-    V_VT(&v) = VT_DISPATCH;
-    V_DISPATCH(&v) = object;
-    return v;
-}
-
-}  // namespace
-
 TEST_F(ShowEndToEnd, SessionValuesThatCannotBeTakenFailWithTheirOwnErrors) {
     DefaultValueObject null_default(Null());
     struct Case {
@@ -829,55 +687,11 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
     });
     ASSERT_NE(nullptr, shown);
     EXPECT_EQ(0u, shown->Release()) << "nothing keeps the record set once its apartment has ended";
+    // Only that apartment loaded the DLL: it went when the apartment ended.
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"Ambrelle.dll")) << "the DLL was unloaded with the apartment";
 }
 
 namespace {
-
-// The vtable slot of a virtual method (the Itanium C++ ABI that g++ uses
-// stores 1 + the slot's byte offset in a pointer to a virtual member).
-template <typename Method>
-size_t VtableSlot(Method method) {
-    struct {
-        uintptr_t pointer;
-        ptrdiff_t adjustment;
-    } raw;
-    static_assert(sizeof(raw) == sizeof(method), "a pointer to member of the Itanium ABI");
-    memcpy(&raw, &method, sizeof(raw));
-    return (raw.pointer - 1) / sizeof(void*);
-}
-
-using CountMethod = HRESULT(STDMETHODCALLTYPE*)(_ADORecordset*, ADO_LONGPTR*);
-
-// As record sets that cannot count their records.
-HRESULT STDMETHODCALLTYPE CountUnknown(_ADORecordset*, ADO_LONGPTR* count) {
-    *count = -1;
-    return S_OK;
-}
-
-// A failure that leaves no error of its own on the thread.
-HRESULT STDMETHODCALLTYPE CountFails(_ADORecordset*, ADO_LONGPTR*) { return E_FAIL; }
-
-// Makes one record set answer RecordCount through `count`: its vtable is
-// replaced by a copy whose RecordCount slot is `count`.
-class CountlessRecordset {
-public:
-    CountlessRecordset(IDispatch* records, CountMethod count) {
-        if (FAILED(records->QueryInterface(IID_PPV_ARGS(&records_)))) return;
-        void** original = *reinterpret_cast<void***>(records_.Get());
-        table_.assign(original, original + VtableSlot(&_ADORecordset::Save) + 1);
-        table_[VtableSlot(&_ADORecordset::get_RecordCount)] = reinterpret_cast<void*>(count);
-        original_ = original;
-        *reinterpret_cast<void***>(records_.Get()) = table_.data();
-    }
-    ~CountlessRecordset() {
-        if (original_) *reinterpret_cast<void***>(records_.Get()) = original_;
-    }
-
-private:
-    ComPtr<_ADORecordset> records_;
-    std::vector<void*> table_;
-    void** original_ = nullptr;
-};
 
 LONG GridRows(HWND window) {
     HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);

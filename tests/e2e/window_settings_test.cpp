@@ -174,7 +174,8 @@ TEST_F(WindowSettings, AStoredGeometryThatIsNotANumberEndsShowWithTypeMismatch) 
     StoreSetting(L"WinWidth", L"abc");
     ModalDriver driver;
     driver.Record().ClickOk();
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, Show(1001, 0, &driver));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A000D), Show(1001, 0, &driver));
+    EXPECT_EQ(L"Ambrelle", error_.source);
     EXPECT_EQ(L"Type mismatch", error_.description);
     EXPECT_TRUE(driver.seen().empty()) << "the window never opened";
     EXPECT_EQ(nullptr, FindResultWindow());
