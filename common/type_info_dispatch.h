@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include "com_object.h"
+#include "dispatch_name_cache.h"
 #include "server_module.h"
 #include "type_info.h"
 
@@ -34,7 +35,7 @@ public:
         Microsoft::WRL::ComPtr<ITypeInfo> info;
         HRESULT hr = InterfaceTypeInfo(info.GetAddressOf());
         if (FAILED(hr)) return hr;
-        return DispGetIDsOfNames(info.Get(), names, count, ids);
+        return CachedGetIDsOfNames(info.Get(), names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override {

@@ -81,8 +81,11 @@ TEST_F(Dispatch, MembersHaveADOsDispatchIds) {
         {L"RecordCount", 0x3f2},   {L"AddNew", 0x3f4},   {L"Close", 0x3f6},     {L"Move", 0x3f9},
         {L"MoveNext", 0x3fa},      {L"MovePrevious", 0x3fb}, {L"MoveFirst", 0x3fc}, {L"MoveLast", 0x3fd},
         {L"Open", 0x3fe},          {L"Update", 0x401},   {L"State", 0x41e},     {L"eof", 0x3ee},
+        {L"Eof", 0x3ee},           {L"sTATE", 0x41e},
     };
-    for (const auto& entry : recordset_ids) EXPECT_EQ(entry.second, IdOf(rs.Get(), entry.first)) << entry.first;
+    // Asked twice: the second answer comes from names resolved before.
+    for (int round = 0; round < 2; ++round)
+        for (const auto& entry : recordset_ids) EXPECT_EQ(entry.second, IdOf(rs.Get(), entry.first)) << entry.first;
 
     ComPtr<ADOFields> fields;
     ASSERT_EQ(S_OK, set->get_Fields(&fields));
@@ -94,6 +97,16 @@ TEST_F(Dispatch, MembersHaveADOsDispatchIds) {
     EXPECT_EQ(DISPID_VALUE, IdOf(field.Get(), L"Value"));
     EXPECT_EQ(0x44c, IdOf(field.Get(), L"Name"));
     EXPECT_EQ(0x44e, IdOf(field.Get(), L"Type"));
+    // Names another interface has are not the record set's, however often asked.
+    for (int round = 0; round < 2; ++round) {
+        for (const wchar_t* name : {L"Count", L"Name", L"Value", L"Append", L"NoSuchMember"}) {
+            LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+            DISPID id = 12345;
+            EXPECT_EQ(DISP_E_UNKNOWNNAME, rs->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << name;
+        }
+        EXPECT_EQ(0x60020000, IdOf(fields.Get(), L"COUNT"));
+        EXPECT_EQ(DISPID_VALUE, IdOf(field.Get(), L"value"));
+    }
 
     // The type library's vtable layout is the platform header's: IUnknown and
     // IDispatch (7), _ADO (1), Recordset15 (60), Recordset20 (13), Recordset21
