@@ -47,17 +47,16 @@ std::wstring SettingsSectionKey(const std::wstring& app) {
 LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text) {
     text->clear();
     const std::wstring section = SettingsSectionKey(app);
-    DWORD size = 0;
-    LONG rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size);
-    if (rc != ERROR_SUCCESS) return rc;
-    std::wstring buffer;
-    // Another process may lengthen the value between asking for its size
-    // and reading it: ask again until the two agree.
-    for (;;) {
+    // Most values fit the first buffer, read in one call; a longer one is
+    // read again with the size the call gave. Another process may lengthen
+    // the value between the two: ask again until they agree.
+    std::wstring buffer(256, L'\0');
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    LONG rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
+    while (rc == ERROR_MORE_DATA) {
         buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
-        if (rc != ERROR_MORE_DATA) break;
     }
     if (rc != ERROR_SUCCESS) return rc;
     *text = TextOfRegistryData(buffer.c_str(), size);
