@@ -8,6 +8,7 @@
 // Run under the project's Wine prefix with the stand-ins registered.
 #include <windows.h>
 #include <ole2.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -135,6 +136,7 @@ struct ShowTiming {
     double started = 0;
     double painted = 0;
     double page_down[3] = {};  // at the top, in the middle, near the end
+    double row_text = 0;       // one row's text as the grid asks for it
     bool saw_paint = false;
 };
 ShowTiming* g_timing = nullptr;
@@ -159,9 +161,79 @@ void ScrollTo(HWND grid, int position) {
     UpdateWindow(grid);
 }
 
+// The window's answer to the grid's request for a row's text, through the
+// event sink the window advised on the grid: the mean over rows spread over
+// the whole set.
+double TimeRowTexts(HWND grid) {
+    auto* control = reinterpret_cast<IDispatch*>(
+        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
+    if (!control) return 0;
+    ComPtr<IDispatch> owned(control);  // takes its own reference
+    control->Release();
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    ComPtr<IEnumConnections> connections;
+    CONNECTDATA connection = {};
+    if (FAILED(owned.As(&container)) || FAILED(container->FindConnectionPoint(tessary::DIID_Events, &point)) ||
+        FAILED(point->EnumConnections(&connections)) || connections->Next(1, &connection, nullptr) != S_OK)
+        return 0;
+    ComPtr<IDispatch> sink;
+    connection.pUnk->QueryInterface(IID_PPV_ARGS(&sink));
+    connection.pUnk->Release();
+    SCROLLINFO info = {sizeof(info), SIF_RANGE};
+    if (!sink || !GetScrollInfo(grid, SB_VERT, &info)) return 0;
+    const LONG rows = std::max(1, info.nMax);
+    constexpr int kRequests = 2000;
+    const double started = Now();
+    for (int i = 0; i < kRequests; ++i) {
+        BSTR text = nullptr;
+        LONG color = 0, reserved = 0;
+        VARIANT args[4];  // in reverse: reserved, colour, text, row
+        V_VT(&args[0]) = VT_BYREF | VT_I4;
+        V_I4REF(&args[0]) = &reserved;
+        V_VT(&args[1]) = VT_BYREF | VT_I4;
+        V_I4REF(&args[1]) = &color;
+        V_VT(&args[2]) = VT_BYREF | VT_BSTR;
+        V_BSTRREF(&args[2]) = &text;
+        V_VT(&args[3]) = VT_I4;
+        V_I4(&args[3]) = 2 + static_cast<LONG>((static_cast<long long>(i) * 7919) % rows);
+        DISPPARAMS params = {args, nullptr, 4, 0};
+        sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                     nullptr, nullptr, nullptr);
+        SysFreeString(text);
+    }
+    return (Now() - started) / kRequests;
+}
+
+// The floor of a row's text: the platform's VarFormat calls the row makes (a
+// confirmation row two quantities and two dates, a rejection line one date).
+double TimeRowFormats(LONG kind) {
+    VARIANT quantity, date;
+    V_VT(&quantity) = VT_R8;
+    V_R8(&quantity) = 1234.25;
+    V_VT(&date) = VT_DATE;
+    V_DATE(&date) = 45123.5;
+    constexpr int kRows = 2000;
+    const double started = Now();
+    for (int i = 0; i < kRows; ++i) {
+        for (int call = 0; call < (kind == 1 ? 0 : 2); ++call) {
+            BSTR text = nullptr;
+            VarFormat(&quantity, const_cast<LPOLESTR>(L"##,#0.00"), 0, 0, 0, &text);
+            SysFreeString(text);
+        }
+        for (int call = 0; call < (kind == 1 ? 1 : 2); ++call) {
+            BSTR text = nullptr;
+            VarFormat(&date, const_cast<LPOLESTR>(L"yyyy-mm-dd"), 0, 0, 0, &text);
+            SysFreeString(text);
+        }
+    }
+    return (Now() - started) / kRows;
+}
+
 void MeasurePageDownAndClose(HWND form) {
     HWND grid = FindWindowExW(form, nullptr, tessary::kWindowClass, nullptr);
     if (grid) {
+        g_timing->row_text = TimeRowTexts(grid);
         g_timing->page_down[0] = TimePageDowns(grid);
         SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE};
         if (GetScrollInfo(grid, SB_VERT, &info)) {
@@ -222,13 +294,13 @@ HRESULT TimeShow(LONG kind, ShowTiming* timing) {
 struct Row {
     LONG kind;
     LONG count;
-    double fill = 0, total = 0, page_down[3] = {};
+    double fill = 0, total = 0, page_down[3] = {}, row_text = 0, row_floor = 0;
 };
 
 HRESULT Measure(Row* row, int runs) {
     HRESULT hr = ServeGeneratedRows(row->count);
     if (FAILED(hr)) return hr;
-    std::vector<double> fills, totals, pages[3];
+    std::vector<double> fills, totals, pages[3], row_texts, row_floors;
     for (int run = 0; run < runs; ++run) {
         double fill = 0;
         hr = TimeServiceFill(row->kind, &fill);
@@ -239,10 +311,14 @@ HRESULT Measure(Row* row, int runs) {
         fills.push_back(fill);
         totals.push_back(timing.painted - timing.started);
         for (int at = 0; at < 3; ++at) pages[at].push_back(timing.page_down[at]);
+        row_texts.push_back(timing.row_text);
+        row_floors.push_back(TimeRowFormats(row->kind));
     }
     row->fill = Median(fills);
     row->total = Median(totals);
     for (int at = 0; at < 3; ++at) row->page_down[at] = Median(pages[at]);
+    row->row_text = Median(row_texts);
+    row->row_floor = Median(row_floors);
     return S_OK;
 }
 
@@ -270,7 +346,8 @@ int wmain(int argc, wchar_t** argv) {
         for (LONG count : counts) rows.push_back({kind, count});
     }
     wprintf(L"show to the first painted window (median of %d runs)\n", runs);
-    wprintf(L"kind  records   total ms  service fill ms  component ms  vs 1 record ms  page down ms: top  middle  end\n");
+    wprintf(L"kind  records   total ms  service fill ms  component ms  vs 1 record ms  page down ms: top  middle  end"
+            L"  row text us  its VarFormat us\n");
     double reference = 0;
     for (Row& row : rows) {
         if (exit_code) break;
@@ -282,9 +359,10 @@ int wmain(int argc, wchar_t** argv) {
             break;
         }
         if (row.count == 1) reference = row.total;
-        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f\n", row.kind, row.count,
+        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f %12.2f %17.2f\n", row.kind, row.count,
                 row.total * 1000, row.fill * 1000, (row.total - row.fill) * 1000, (row.total - reference) * 1000,
-                row.page_down[0] * 1000, row.page_down[1] * 1000, row.page_down[2] * 1000);
+                row.page_down[0] * 1000, row.page_down[1] * 1000, row.page_down[2] * 1000, row.row_text * 1e6,
+                row.row_floor * 1e6);
     }
     ServeSampleData();
     CoUninitialize();

@@ -190,6 +190,7 @@ void FrmValidateQuery::ReleaseAllInstances() {
         // The DLL is being unloaded, possibly after the record-set library:
         // its objects are let go without calling into it.
         instance->QueryRs.Detach();
+        instance->query_fields_.Abandon();
         delete instance;
     }
     AllInstances().clear();

@@ -13,6 +13,7 @@
 
 #include "ado.h"
 #include "grid_control.h"
+#include "record_fields.h"
 #include "row_text_layout.h"
 #include "server_module.h"
 
@@ -38,7 +39,10 @@ public:
     void PutFID(LONG* value) { FID = *value; }
     void PutQueryClass(LONG* value) { QueryClass = *value; }
     // Keeps a counted reference to records (nullptr clears it).
-    void PutRefQueryRs(_ADORecordset* records) { QueryRs = records; }
+    void PutRefQueryRs(_ADORecordset* records) {
+        QueryRs = records;
+        query_fields_.Reset();
+    }
 
     // Loads and shows the window modally; returns once it has been unloaded.
     // A failure while loading is returned with its error information, and
@@ -97,6 +101,8 @@ private:
     Microsoft::WRL::ComPtr<_ADORecordset> QueryRs;
     double SumReqQty = 0;
     double SumValidateQty = 0;
+    // QueryRs's fields as the row texts read them.
+    RecordFields query_fields_;
 
     // The on-screen window, while loaded.
     HWND hwnd_ = nullptr;

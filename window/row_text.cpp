@@ -85,7 +85,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     std::wstring decimals;
     if (QueryClass == 1) {
         UniqueVariant sort;
-        hr = GetFieldValue(QueryRs.Get(), L"FSort", sort.put());
+        hr = query_fields_.Value(QueryRs.Get(), L"FSort", sort.put());
         if (FAILED(hr)) return hr;
         if (sort.vt() != VT_NULL) hr = TextOfValue(sort.get(), &sequence);
         if (FAILED(hr)) return hr;
@@ -94,7 +94,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     }
     if (QueryClass == 0 || QueryClass == 2) {
         UniqueVariant decimal_count;
-        hr = GetFieldValue(QueryRs.Get(), L"FQtyDecimal", decimal_count.put());
+        hr = query_fields_.Value(QueryRs.Get(), L"FQtyDecimal", decimal_count.put());
         if (FAILED(hr)) return hr;
         if (decimal_count.vt() != VT_NULL) hr = TextOfValue(decimal_count.get(), &decimals);
         if (FAILED(hr)) return hr;
@@ -105,7 +105,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     AppendCell(sequence, text);
     for (size_t i = 1; i < RecordColumnsEnd(Titles); ++i) {
         ComPtr<ADOField> field;
-        hr = GetField(QueryRs.Get(), Titles[i].FieldName.c_str(), &field);
+        hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), field.GetAddressOf());
         if (FAILED(hr)) return hr;
         std::wstring cell;
         if (Titles[i].DataType == VT_R8) {

@@ -1,0 +1,39 @@
+// The Field objects of one record set, looked up by name once and kept: a
+// record set's Field object always shows the current record, so the row
+// texts need not look a name up again for every row.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ado.h"
+
+namespace ambrelle {
+
+class RecordFields {
+public:
+    // Forgets every field kept: the record set in use is another one.
+    void Reset() { fields_.clear(); }
+    // Lets every field go without calling into the record-set library,
+    // which may already be unloaded.
+    void Abandon() {
+        for (auto& kept : fields_) kept.second.Detach();
+        fields_.clear();
+    }
+
+    // The field `name` of `records`, by the name exactly as given. A name
+    // the record set does not have fails each time it is asked for.
+    HRESULT Get(_ADORecordset* records, const wchar_t* name, ADOField** field);
+    // field.Value of that field.
+    HRESULT Value(_ADORecordset* records, const wchar_t* name, VARIANT* value);
+
+private:
+    std::vector<std::pair<std::wstring, Microsoft::WRL::ComPtr<ADOField>>> fields_;
+};
+
+}  // namespace ambrelle
