@@ -5,7 +5,11 @@
 #     platform's own Scripting.Dictionary measured in the same run;
 #   - `show` to the first painted window for 1, 1,000, 100,000 and 1,000,000
 #     records of kinds 0 and 1, split into the bill service's fill and the
-#     component's share, with a page down and repaint in the grid;
+#     component's share, with a page down and repaint at the top, in the
+#     middle and near the end, and one row's text beside the VarFormat calls
+#     that row makes;
+#   - the rejection rebuild in lines per second, beside the record set's own
+#     cost of writing the same lines;
 #   - filling and walking a record set of 1,000,000 records of 12 fields
 #     through the vtable, with the memory a record takes.
 # Usage: run-benchmarks.sh [BUILD_DIR]
@@ -21,5 +25,7 @@ script="Z:$root/bench/late_bound_calls.vbs"
 echo
 "$root/tools/wine-run.sh" "$build" "$build/bench/show_bench.exe" --runs 3 1000 100000
 "$root/tools/wine-run.sh" "$build" "$build/bench/show_bench.exe" --runs 1 1000000
+echo
+"$root/tools/wine-run.sh" "$build" "$build/bench/rejection_bench.exe" 300000
 echo
 "$root/tools/wine-run.sh" "$build" "$build/bench/ado_bench.exe"
