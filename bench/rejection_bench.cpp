@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ado.h"
+#include "bench_support.h"
 #include "recordset_access.h"
 #include "rejection_set.h"
 #include "unique_bstr.h"
@@ -29,17 +30,8 @@ namespace {
 
 constexpr int kRuns = 5;
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::Median;
+using bench::Now;
 
 VARIANT Text(BSTR text) {
     VARIANT value;

@@ -23,6 +23,7 @@
 #include "tessary.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "bench_support.h"
 
 using Microsoft::WRL::ComPtr;
 using ambrelle::UniqueBstr;
@@ -30,60 +31,13 @@ using ambrelle::UniqueVariant;
 
 namespace {
 
+using bench::Call;
+using bench::CreateByProgId;
+using bench::Median;
+using bench::Now;
+
 constexpr wchar_t kSessionString[] = L"Data Source=BENCH;UserName=bench";
 constexpr wchar_t kWindowClass[] = L"AmbrelleFrmValidateQuery";
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-HRESULT CreateByProgId(const wchar_t* prog_id, ComPtr<IDispatch>* object) {
-    CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
-    if (FAILED(hr)) return hr;
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object->ReleaseAndGetAddressOf()));
-}
-
-HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
-    DISPID id;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPID put = DISPID_PROPERTYPUT;
-    const bool is_put = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params = {args, is_put ? &put : nullptr, count, is_put ? 1u : 0u};
-    EXCEPINFO excep = {};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
-    SysFreeString(excep.bstrHelpFile);
-    return hr;
-}
-
-HRESULT PublishSessionString() {
-    ComPtr<IDispatch> service;
-    HRESULT hr = CreateByProgId(ambrelle::share_props::kProgId, &service);
-    if (FAILED(hr)) return hr;
-    UniqueBstr name(ambrelle::share_props::kPropsString);
-    VARIANT args[3];
-    V_VT(&args[0]) = VT_BSTR;
-    V_BSTR(&args[0]) = SysAllocString(kSessionString);
-    V_VT(&args[1]) = VT_BSTR;
-    V_BSTR(&args[1]) = name.get();
-    V_VT(&args[2]) = VT_I4;
-    V_I4(&args[2]) = static_cast<LONG>(GetCurrentProcessId());
-    hr = Call(service.Get(), L"SetProperty", DISPATCH_METHOD, args, 3, nullptr);
-    VariantClear(&args[0]);
-    return hr;
-}
 
 // The bill service serves `count` generated records for every bill.
 HRESULT ServeGeneratedRows(LONG count) {
@@ -180,7 +134,7 @@ double TimeRowTexts(HWND grid) {
     ComPtr<IDispatch> sink;
     connection.pUnk->QueryInterface(IID_PPV_ARGS(&sink));
     connection.pUnk->Release();
-    SCROLLINFO info = {sizeof(info), SIF_RANGE};
+    SCROLLINFO info = {sizeof(info), SIF_RANGE, 0, 0, 0, 0, 0};
     if (!sink || !GetScrollInfo(grid, SB_VERT, &info)) return 0;
     const LONG rows = std::max(1, info.nMax);
     constexpr int kRequests = 2000;
@@ -235,7 +189,7 @@ void MeasurePageDownAndClose(HWND form) {
     if (grid) {
         g_timing->row_text = TimeRowTexts(grid);
         g_timing->page_down[0] = TimePageDowns(grid);
-        SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE};
+        SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
         if (GetScrollInfo(grid, SB_VERT, &info)) {
             ScrollTo(grid, info.nMax / 2);
             g_timing->page_down[1] = TimePageDowns(grid);
@@ -336,7 +290,7 @@ int wmain(int argc, wchar_t** argv) {
     if (counts.empty()) counts = {1000, 100000};
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     int exit_code = 0;
-    if (FAILED(PublishSessionString())) {
+    if (FAILED(bench::PublishSessionString(kSessionString))) {
         fwprintf(stderr, L"publishing the session string failed\n");
         exit_code = 1;
     }

@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "hardware_faults.h"
 #include "share_props.h"
 #include "unique_bstr.h"
@@ -44,48 +45,11 @@ using ambrelle::UniqueVariant;
 
 namespace {
 
+using bench::CreateByProgId;
+using bench::Call;
+
 constexpr wchar_t kWindowClass[] = L"AmbrelleFrmValidateQuery";
 constexpr wchar_t kDll[] = L"Ambrelle.dll";
-
-HRESULT CreateByProgId(const wchar_t* prog_id, ComPtr<IDispatch>* object) {
-    CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
-    if (FAILED(hr)) return hr;
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(object->ReleaseAndGetAddressOf()));
-}
-
-HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
-    DISPID id;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPID put = DISPID_PROPERTYPUT;
-    const bool is_put = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params = {args, is_put ? &put : nullptr, count, is_put ? 1u : 0u};
-    EXCEPINFO excep = {};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
-    SysFreeString(excep.bstrHelpFile);
-    return hr;
-}
-
-HRESULT PublishSessionString() {
-    ComPtr<IDispatch> service;
-    HRESULT hr = CreateByProgId(ambrelle::share_props::kProgId, &service);
-    if (FAILED(hr)) return hr;
-    VARIANT args[3];
-    V_VT(&args[0]) = VT_BSTR;
-    V_BSTR(&args[0]) = SysAllocString(L"Data Source=SOAK;UserName=soak");
-    V_VT(&args[1]) = VT_BSTR;
-    V_BSTR(&args[1]) = SysAllocString(ambrelle::share_props::kPropsString);
-    V_VT(&args[2]) = VT_I4;
-    V_I4(&args[2]) = static_cast<LONG>(GetCurrentProcessId());
-    hr = Invoke(service.Get(), L"SetProperty", DISPATCH_METHOD, args, 3, nullptr);
-    VariantClear(&args[0]);
-    VariantClear(&args[1]);
-    return hr;
-}
 
 // ---- One cycle: show a bill and close the window one of three ways.
 
@@ -170,16 +134,16 @@ HRESULT ShowOnce(int cycle) {
     VARIANT arg;
     V_VT(&arg) = VT_BYREF | VT_I4;
     V_I4REF(&arg) = &fid;
-    hr = Invoke(validate.Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    hr = Call(validate.Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
     V_I4REF(&arg) = &kind;
-    if (SUCCEEDED(hr)) hr = Invoke(validate.Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    if (SUCCEEDED(hr)) hr = Call(validate.Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
     if (FAILED(hr)) return hr;
     Closer closer;
     closer.way = static_cast<CloseWay>((cycle / 3) % 3);
     t_closer = &closer;
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, CloseTick);
     UniqueVariant shown;
-    hr = Invoke(validate.Get(), L"show", DISPATCH_METHOD, nullptr, 0, shown.ptr());
+    hr = Call(validate.Get(), L"show", DISPATCH_METHOD, nullptr, 0, shown.ptr());
     KillTimer(nullptr, timer);
     t_closer = nullptr;
     // The quit request the window passed on is the host's own: taken here.
@@ -301,7 +265,7 @@ void PinAllButTheComponent() {
 // Main and reload: the host's main thread and its apartment.
 void RunOnMainThread(Run* run, bool reload) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    PublishSessionString();
+    bench::PublishSessionString(L"Data Source=SOAK;UserName=soak");
     const int reload_every = reload ? run->cycles / 100 : 0;
     for (int cycle = 0; cycle < run->cycles; ++cycle) {
         if (!Cycle(run, cycle)) break;
@@ -313,7 +277,7 @@ void RunOnMainThread(Run* run, bool reload) {
             ++run->reloads;
             if (!GetModuleHandleW(kDll)) ++run->reloads_unloaded;
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            PublishSessionString();
+            bench::PublishSessionString(L"Data Source=SOAK;UserName=soak");
         }
     }
     // Everything released: while the apartment lives, the thread's window
@@ -326,7 +290,7 @@ void RunOnMainThread(Run* run, bool reload) {
 // Threads: each show on a new thread with its own apartment.
 void RunOnThreads(Run* run) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    PublishSessionString();
+    bench::PublishSessionString(L"Data Source=SOAK;UserName=soak");
     struct Query {
         Run* run;
         int cycle;
