@@ -67,6 +67,29 @@ void ExpectRect(const RECT& expected, const RECT& actual, const char* what) {
 
 using WindowLayout = WindowTest;
 
+// A grid that refuses the next change of its width once: the window keeps
+// the width it has, as a control that will not take a size does.
+struct WidthRefusal {
+    WNDPROC original = nullptr;
+    bool armed = false;
+    int refused = 0;
+};
+WidthRefusal g_width_refusal;
+
+LRESULT CALLBACK RefuseWidthOnce(HWND grid, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_WINDOWPOSCHANGING && g_width_refusal.armed) {
+        auto* position = reinterpret_cast<WINDOWPOS*>(lparam);
+        RECT now;
+        GetWindowRect(grid, &now);
+        if (!(position->flags & SWP_NOSIZE) && position->cx != now.right - now.left) {
+            position->cx = now.right - now.left;
+            g_width_refusal.armed = false;
+            ++g_width_refusal.refused;
+        }
+    }
+    return CallWindowProcW(g_width_refusal.original, grid, message, wparam, lparam);
+}
+
 }  // namespace
 
 TEST(ResizeLayout, TheArithmeticForEachClientArea) {
@@ -134,6 +157,38 @@ TEST_F(WindowLayout, GridAndButtonFollowEverySize) {
             ExpectRect(expected.grid, after.grid, "grid");
             ExpectRect(expected.button, after.button, "button");
         }
+        checked = true;
+        return true;
+    });
+    driver.ClickOk();
+    ASSERT_EQ(S_OK, Show(1001, 0, &driver));
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(WindowLayout, AStepTheGridRefusesKeepsItsValueAndTheNextStepStartsFromWhereTheGridIs) {
+    ModalDriver driver;
+    bool checked = false;
+    driver.Then([&](HWND window) {
+        HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
+        EXPECT_NE(nullptr, grid);
+        if (!grid) return true;
+        const Placed before = PlacedControls(window);
+        g_width_refusal = WidthRefusal();
+        g_width_refusal.original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(grid, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefuseWidthOnce)));
+        g_width_refusal.armed = true;
+        SetClientTwips(window, 12000, 9000);
+        SetWindowLongPtrW(grid, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_width_refusal.original));
+        EXPECT_EQ(1, g_width_refusal.refused) << "the width step was refused";
+        // The width stays as the grid kept it; the height step that follows
+        // starts from that width and sets the height alone.
+        const Placed after = PlacedControls(window);
+        const Placed expected = ExpectedLayout(window, before);
+        EXPECT_EQ(before.grid.right - before.grid.left, after.grid.right - after.grid.left) << "width kept";
+        EXPECT_EQ(expected.grid.left, after.grid.left);
+        EXPECT_EQ(expected.grid.top, after.grid.top);
+        EXPECT_EQ(expected.grid.bottom, after.grid.bottom) << "height set";
+        ExpectRect(expected.button, after.button, "button");
         checked = true;
         return true;
     });
