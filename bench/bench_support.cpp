@@ -42,6 +42,18 @@ HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, 
     return hr;
 }
 
+HRESULT NewQuery(LONG fid, LONG kind, Microsoft::WRL::ComPtr<IDispatch>* validate) {
+    HRESULT hr = CreateByProgId(L"Ambrelle.ClsValidate", validate);
+    if (FAILED(hr)) return hr;
+    VARIANT arg;
+    V_VT(&arg) = VT_BYREF | VT_I4;
+    V_I4REF(&arg) = &fid;
+    hr = Call(validate->Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    V_I4REF(&arg) = &kind;
+    if (SUCCEEDED(hr)) hr = Call(validate->Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    return hr;
+}
+
 HRESULT PublishSessionString(const wchar_t* session) {
     Microsoft::WRL::ComPtr<IDispatch> service;
     HRESULT hr = CreateByProgId(ambrelle::share_props::kProgId, &service);

@@ -223,15 +223,7 @@ LRESULT CALLBACK WatchMessages(int code, WPARAM wparam, LPARAM lparam) {
 
 HRESULT TimeShow(LONG kind, ShowTiming* timing) {
     ComPtr<IDispatch> validate;
-    HRESULT hr = CreateByProgId(L"Ambrelle.ClsValidate", &validate);
-    if (FAILED(hr)) return hr;
-    LONG fid = 1;
-    VARIANT arg;
-    V_VT(&arg) = VT_BYREF | VT_I4;
-    V_I4REF(&arg) = &fid;
-    hr = Call(validate.Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
-    V_I4REF(&arg) = &kind;
-    if (SUCCEEDED(hr)) hr = Call(validate.Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    HRESULT hr = bench::NewQuery(1, kind, &validate);
     if (FAILED(hr)) return hr;
     *timing = ShowTiming();
     g_timing = timing;

@@ -129,14 +129,7 @@ HRESULT ShowOnce(int cycle) {
     LONG fid = 0, kind = 0;
     BillOfCycle(cycle, &fid, &kind);
     ComPtr<IDispatch> validate;
-    HRESULT hr = CreateByProgId(L"Ambrelle.ClsValidate", &validate);
-    if (FAILED(hr)) return hr;
-    VARIANT arg;
-    V_VT(&arg) = VT_BYREF | VT_I4;
-    V_I4REF(&arg) = &fid;
-    hr = Call(validate.Get(), L"FID", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
-    V_I4REF(&arg) = &kind;
-    if (SUCCEEDED(hr)) hr = Call(validate.Get(), L"QueryClass", DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
+    HRESULT hr = bench::NewQuery(fid, kind, &validate);
     if (FAILED(hr)) return hr;
     Closer closer;
     closer.way = static_cast<CloseWay>((cycle / 3) % 3);

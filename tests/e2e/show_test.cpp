@@ -724,7 +724,7 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
     } cases[] = {{0, CountUnknown, 1, L""},
                  {2, CountUnknown, 1, L""},
                  {3, CountUnknown, 0, L""},
-                 // The host's own older error is not what the load reports.
+                 // Reported with the load's own text, never the host's older error.
                  {0, CountFails, 1, count_failed},
                  {3, CountFails, 1, count_failed}};
     for (const Case& c : cases) {
