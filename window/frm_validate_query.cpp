@@ -123,14 +123,17 @@ BOOL CALLBACK DisableThreadWindow(HWND hwnd, LPARAM lparam) {
 }
 
 // Watches the end of a thread's apartment: its last CoUninitialize releases
-// the thread's window object while the objects it holds can still be released.
+// the thread's window object and outside objects while the objects they hold
+// can still be released.
 class ApartmentEndWatch final
     : public UncountedComObject<Answers<IInitializeSpy, IID_IUnknown, IID_IInitializeSpy>> {
 public:
     STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
     STDMETHODIMP PostInitialize(HRESULT hr, DWORD, DWORD) override { return hr; }
     STDMETHODIMP PreUninitialize(DWORD apartment_refs) override {
-        if (apartment_refs == 1) FrmValidateQuery::ReleaseThreadInstance();
+        if (apartment_refs != 1) return S_OK;
+        FrmValidateQuery::ReleaseThreadInstance();
+        ReleaseThreadOutsideObjects();
         return S_OK;
     }
     STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
@@ -205,8 +208,6 @@ FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
 
 HRESULT FrmValidateQuery::Show() {
     if (hwnd_) return RaiseAutomationError(kFormAlreadyShown);
-    // The settings and value components are fetched once for this show.
-    OutsideObjectsInUse outside_objects;
     HRESULT hr = Load();
     if (FAILED(hr)) {
         PreservedErrorInfo keep;

@@ -1,7 +1,7 @@
 // The window's calls to the settings component, recorded by a fake store
 // registered for the component's class identifier during each test: vtable
-// slots, argument types, keys and their order, one store for all windows and
-// threads (reached from another apartment through marshalling), a failing
+// slots, argument types, keys and their order, one store for all windows of
+// a thread and one of its own for another thread, a failing
 // WriteSetting, and a store that cannot be created.
 #include "window_fixture.h"
 
@@ -225,39 +225,48 @@ TEST_F(RecordingStoreTest, AFailingWriteWhileSavingTheGeometryLeavesTheLaterKeys
     EXPECT_EQ((std::vector<std::wstring>{L"WinTop", L"WinLeft", L"WinWidth"}), KeysOf(record_.calls, 10));
 }
 
-TEST_F(RecordingStoreTest, OneStoreServesEveryWindowAndAnotherThreadReachesItThroughMarshalling) {
+TEST_F(RecordingStoreTest, EveryWindowOfAThreadSharesOneStoreAndAnotherThreadCallsItsOwnDirectly) {
     RegisteredStore registered(&record_);
     ModalDriver first, second;
     first.ClickOk();
     second.ClickOk();
     ASSERT_EQ(S_OK, Show(1001, 0, &first));
     ASSERT_EQ(S_OK, Show(1001, 1, &second));
-    // A window on a thread of its own, while this apartment answers its calls.
+    EXPECT_EQ(1, record_.created) << "one store for all windows of a thread";
+    // A window on a thread of its own, while this apartment answers any
+    // call that would be marshalled to it.
     struct Other {
+        StoreRecord* record;
+        DWORD id = 0;
         HRESULT shown = E_PENDING;
         static DWORD WINAPI Run(void* context) {
+            auto* self = static_cast<Other*>(context);
+            self->id = GetCurrentThreadId();
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            static_cast<Other*>(context)->shown = ShowOnThisThread(2);
+            {
+                RegisteredStore registered(self->record);
+                self->shown = ShowOnThisThread(2);
+            }
             CoUninitialize();
             return 0;
         }
-    } other;
+    } other{&record_};
     HANDLE thread = CreateThread(nullptr, 0, &Other::Run, &other, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     WaitAnswering(thread);
     CloseHandle(thread);
     EXPECT_EQ(S_OK, other.shown);
-    EXPECT_EQ(1, record_.created) << "one store for all windows";
-    EXPECT_EQ(32u + 18u + 32u, record_.calls.size()) << "three windows' reads and writes";
-    for (const StoreCall& call : record_.calls)
-        EXPECT_EQ(record_.created_on, call.thread) << call.key << ": called in its own apartment only";
+    EXPECT_EQ(2, record_.created) << "the other thread made its own";
+    EXPECT_EQ(other.id, record_.created_on);
+    ASSERT_EQ(32u + 18u + 32u, record_.calls.size()) << "three windows' reads and writes";
+    for (size_t i = 0; i < record_.calls.size(); ++i)
+        EXPECT_EQ(i < 50 ? GetCurrentThreadId() : other.id, record_.calls[i].thread)
+            << record_.calls[i].key << ": each thread calls its own store on its own thread";
 }
 
-TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadWhileTheColumnProceduresSkip) {
-    // A store created on another thread, used here, and gone with that thread's apartment.
+TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadAndTheNextShowMakesItsOwn) {
+    // A store created on another thread and gone with that thread's apartment.
     struct Creator {
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        HANDLE finish = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         StoreRecord* record;
         HRESULT shown = E_PENDING;
         static DWORD WINAPI Run(void* context) {
@@ -266,30 +275,20 @@ TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadWhileTheColumnPr
             {
                 RegisteredStore registered(self->record);
                 self->shown = ShowOnThisThread(0);
-                SetEvent(self->ready);
-                WaitAnswering(self->finish);
             }
             CoUninitialize();
             return 0;
         }
-    } creator{};
-    creator.record = &record_;
+    } creator{&record_};
     HANDLE thread = CreateThread(nullptr, 0, &Creator::Run, &creator, 0, nullptr);
     ASSERT_NE(nullptr, thread);
-    WaitAnswering(creator.ready);
-    ASSERT_EQ(S_OK, creator.shown);
-    ModalDriver with_store;
-    with_store.ClickOk();
-    EXPECT_EQ(S_OK, Show(1001, 0, &with_store)) << "the other thread's store, through marshalling";
-    SetEvent(creator.finish);
     WaitAnswering(thread);
     CloseHandle(thread);
-    CloseHandle(creator.ready);
-    CloseHandle(creator.finish);
+    ASSERT_EQ(S_OK, creator.shown);
     EXPECT_EQ(1, record_.created);
     const size_t calls_before = record_.calls.size();
 
-    // Now no store is left, and none can be created here.
+    // No store is this thread's, and none can be created here.
     record_.refuse_creation = true;
     RegisteredStore registered(&record_);
     ModalDriver refused;
@@ -298,18 +297,21 @@ TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadWhileTheColumnPr
     EXPECT_EQ(L"The component SettingsStore cannot be created.", error_.description);
     EXPECT_TRUE(refused.seen().empty()) << "the load failed: no window";
 
-    // A kind without window keys keeps the layout loaded before; its column
-    // procedures skip every column and the window still opens and closes.
+    EXPECT_EQ(calls_before, record_.calls.size()) << "no store was reached: not the other thread's";
+
+    // Once one can be created, the next show on this thread makes its own
+    // and reads and writes through it.
+    record_.refuse_creation = false;
     std::vector<float> widths;
-    ModalDriver skipped;
-    skipped.Then([&](HWND window) {
+    ModalDriver again;
+    again.Then([&](HWND window) {
         for (LONG column = 1; column <= GridColumnCount(window); ++column)
             widths.push_back(GridColumnWidth(window, column));
         return true;
     });
-    skipped.ClickOk();
-    EXPECT_EQ(S_OK, Show(1001, 3, &skipped));
+    again.ClickOk();
+    EXPECT_EQ(S_OK, Show(1001, 0, &again));
     EXPECT_EQ(12u, widths.size());
-    EXPECT_EQ(calls_before, record_.calls.size()) << "no store was reached: not the one gone with its apartment";
-    EXPECT_EQ(1, record_.created);
+    EXPECT_EQ(2, record_.created);
+    EXPECT_EQ(calls_before + 32, record_.calls.size());
 }
