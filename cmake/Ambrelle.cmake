@@ -46,10 +46,12 @@ endfunction()
 
 # ambrelle_com_server(<target>): the DLL exports the entry points of an
 # in-process server (common/server_exports.cpp), serving the kThisServer it
-# defines, and is registered with regsvr32 when the Wine session of the tests
-# or the demo starts.
+# defines, gives back its C++ runtime's buffers when unloaded
+# (common/runtime_buffers.cpp), and is registered with regsvr32 when the Wine
+# session of the tests or the demo starts.
 function(ambrelle_com_server target)
-    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/server_exports.cpp)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/server_exports.cpp
+                                     ${CMAKE_SOURCE_DIR}/common/runtime_buffers.cpp)
     set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVERS "$<TARGET_FILE:${target}>")
     set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
 endfunction()

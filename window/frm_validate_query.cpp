@@ -50,14 +50,7 @@ const wchar_t* CaptionOfKind(LONG kind) {
 
 // The window objects of all threads, released when the DLL unloads.
 thread_local FrmValidateQuery* t_default_instance = nullptr;
-CRITICAL_SECTION* InstancesLock() {
-    static CRITICAL_SECTION lock = [] {
-        CRITICAL_SECTION section;
-        InitializeCriticalSection(&section);
-        return section;
-    }();
-    return &lock;
-}
+SRWLOCK g_instances_lock = SRWLOCK_INIT;
 std::vector<FrmValidateQuery*>& AllInstances() {
     static std::vector<FrmValidateQuery*> instances;
     return instances;
@@ -160,9 +153,9 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
             if (SUCCEEDED(CoRegisterInitializeSpy(watch, &created->watch_cookie_))) created->apartment_watch_ = watch;
             watch->Release();
         }
-        EnterCriticalSection(InstancesLock());
+        AcquireSRWLockExclusive(&g_instances_lock);
         AllInstances().push_back(created);
-        LeaveCriticalSection(InstancesLock());
+        ReleaseSRWLockExclusive(&g_instances_lock);
         t_default_instance = created;
     }
     *window = t_default_instance;
@@ -174,18 +167,21 @@ bool FrmValidateQuery::IsShownOnThisThread() { return t_default_instance && t_de
 void FrmValidateQuery::ReleaseThreadInstance() {
     FrmValidateQuery* instance = t_default_instance;
     if (!instance || instance->hwnd_) return;
-    EnterCriticalSection(InstancesLock());
+    AcquireSRWLockExclusive(&g_instances_lock);
     std::vector<FrmValidateQuery*>& instances = AllInstances();
     instances.erase(std::remove(instances.begin(), instances.end(), instance), instances.end());
-    LeaveCriticalSection(InstancesLock());
+    ReleaseSRWLockExclusive(&g_instances_lock);
     t_default_instance = nullptr;
     if (instance->apartment_watch_) CoRevokeInitializeSpy(instance->watch_cookie_);
     delete instance;
 }
 
 void FrmValidateQuery::ReleaseAllInstances() {
-    EnterCriticalSection(InstancesLock());
-    for (FrmValidateQuery* instance : AllInstances()) {
+    std::vector<FrmValidateQuery*> instances;
+    AcquireSRWLockExclusive(&g_instances_lock);
+    instances.swap(AllInstances());
+    ReleaseSRWLockExclusive(&g_instances_lock);
+    for (FrmValidateQuery* instance : instances) {
         // The watch lives in this DLL: the calling thread's is revoked. (The
         // DLL unloads with other threads' objects alive only when forced.)
         if (instance->apartment_watch_ && instance->thread_id_ == GetCurrentThreadId())
@@ -196,8 +192,6 @@ void FrmValidateQuery::ReleaseAllInstances() {
         instance->query_fields_.Abandon();
         delete instance;
     }
-    AllInstances().clear();
-    LeaveCriticalSection(InstancesLock());
     t_default_instance = nullptr;
     AbandonOutsideObjects();
     // A class registered by a DLL outlives it unless it is unregistered.

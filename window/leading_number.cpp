@@ -11,20 +11,31 @@ namespace {
 bool IsSkipped(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n'; }
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// The C runtime's "C" locale, whatever locale the host set for the process.
+// The C runtime's "C" locale, whatever locale the host set for the process;
+// freed when the DLL unloads (a host may load and unload it many times).
 #ifdef _WIN32
-_locale_t ClassicLocale() {
-    static const _locale_t classic = _create_locale(LC_NUMERIC, "C");
-    return classic;
+using LocaleHandle = _locale_t;
+LocaleHandle NewClassicLocale() { return _create_locale(LC_NUMERIC, "C"); }
+void FreeLocale(LocaleHandle locale) { _free_locale(locale); }
+double ReadInLocale(const std::string& number, LocaleHandle locale) {
+    return _strtod_l(number.c_str(), nullptr, locale);
 }
-double ReadInLocale(const std::string& number, _locale_t locale) { return _strtod_l(number.c_str(), nullptr, locale); }
 #else
-locale_t ClassicLocale() {
-    static const locale_t classic = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
-    return classic;
-}
-double ReadInLocale(const std::string& number, locale_t locale) { return strtod_l(number.c_str(), nullptr, locale); }
+using LocaleHandle = locale_t;
+LocaleHandle NewClassicLocale() { return newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr)); }
+void FreeLocale(LocaleHandle locale) { freelocale(locale); }
+double ReadInLocale(const std::string& number, LocaleHandle locale) { return strtod_l(number.c_str(), nullptr, locale); }
 #endif
+
+LocaleHandle ClassicLocale() {
+    static const struct Owned {
+        LocaleHandle locale = NewClassicLocale();
+        ~Owned() {
+            if (locale) FreeLocale(locale);
+        }
+    } classic;
+    return classic.locale;
+}
 
 // The number text in ASCII with "." as its point, read as a double.
 double ReadDecimal(const std::string& number) {
