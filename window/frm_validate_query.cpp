@@ -16,6 +16,7 @@
 #include "com_object.h"
 #include "server_module.h"
 #include "tessary.h"
+#include "thread_pointer.h"
 #include "unique_variant.h"
 #include "vb_conversions.h"
 #include "window_resources.h"
@@ -49,7 +50,7 @@ const wchar_t* CaptionOfKind(LONG kind) {
 }
 
 // The window objects of all threads, released when the DLL unloads.
-thread_local FrmValidateQuery* t_default_instance = nullptr;
+ThreadPointer<FrmValidateQuery> g_default_instance;
 SRWLOCK g_instances_lock = SRWLOCK_INIT;
 std::vector<FrmValidateQuery*>& AllInstances() {
     static std::vector<FrmValidateQuery*> instances;
@@ -146,9 +147,13 @@ void UnregisterWindowClass() {
 }  // namespace
 
 HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
-    if (!t_default_instance) {
+    if (!g_default_instance.get()) {
         auto* created = new (std::nothrow) FrmValidateQuery();
         if (!created) return E_OUTOFMEMORY;
+        if (!g_default_instance.set(created)) {
+            delete created;
+            return E_OUTOFMEMORY;
+        }
         if (auto* watch = new (std::nothrow) ApartmentEndWatch()) {
             if (SUCCEEDED(CoRegisterInitializeSpy(watch, &created->watch_cookie_))) created->apartment_watch_ = watch;
             watch->Release();
@@ -156,22 +161,24 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
         AcquireSRWLockExclusive(&g_instances_lock);
         AllInstances().push_back(created);
         ReleaseSRWLockExclusive(&g_instances_lock);
-        t_default_instance = created;
     }
-    *window = t_default_instance;
+    *window = g_default_instance.get();
     return S_OK;
 }
 
-bool FrmValidateQuery::IsShownOnThisThread() { return t_default_instance && t_default_instance->hwnd_; }
+bool FrmValidateQuery::IsShownOnThisThread() {
+    const FrmValidateQuery* instance = g_default_instance.get();
+    return instance && instance->hwnd_;
+}
 
 void FrmValidateQuery::ReleaseThreadInstance() {
-    FrmValidateQuery* instance = t_default_instance;
+    FrmValidateQuery* instance = g_default_instance.get();
     if (!instance || instance->hwnd_) return;
     AcquireSRWLockExclusive(&g_instances_lock);
     std::vector<FrmValidateQuery*>& instances = AllInstances();
     instances.erase(std::remove(instances.begin(), instances.end(), instance), instances.end());
     ReleaseSRWLockExclusive(&g_instances_lock);
-    t_default_instance = nullptr;
+    g_default_instance.set(nullptr);
     if (instance->apartment_watch_) CoRevokeInitializeSpy(instance->watch_cookie_);
     delete instance;
 }
@@ -192,7 +199,7 @@ void FrmValidateQuery::ReleaseAllInstances() {
         instance->query_fields_.Abandon();
         delete instance;
     }
-    t_default_instance = nullptr;
+    g_default_instance.set(nullptr);
     AbandonOutsideObjects();
     // A class registered by a DLL outlives it unless it is unregistered.
     UnregisterWindowClass();

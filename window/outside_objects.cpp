@@ -5,6 +5,7 @@
 #include <string>
 
 #include "com_error.h"
+#include "thread_pointer.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
 
@@ -23,50 +24,55 @@ struct OutsideClass {
 constexpr OutsideClass kValueTools = {&CLSID_ValueTools, &IID_IValueTools, L"ValueTools"};
 constexpr OutsideClass kSettingsStore = {&CLSID_SettingsStore, &IID_ISettingsStore, L"SettingsStore"};
 
-// The calling thread's objects, each created on its first use there.
-thread_local IValueTools* t_value_tools = nullptr;
-thread_local ISettingsStore* t_settings_store = nullptr;
+// The calling thread's objects, each created on its first use there and
+// holding one reference.
+ThreadPointer<IValueTools> g_value_tools;
+ThreadPointer<ISettingsStore> g_settings_store;
 
 template <typename Interface>
-void ReleaseThreadPointer(Interface** pointer) {
-    if (*pointer) (*pointer)->Release();
-    *pointer = nullptr;
+void ReleaseThreadObject(ThreadPointer<Interface>* slot) {
+    if (Interface* object = slot->get()) {
+        slot->set(nullptr);
+        object->Release();
+    }
 }
 
 template <typename Interface>
-HRESULT GetThreadObject(const OutsideClass& kind, Interface** thread_pointer, Interface** object) {
-    *object = nullptr;
-    if (!*thread_pointer) {
+HRESULT GetThreadObject(const OutsideClass& kind, ThreadPointer<Interface>* slot, Interface** object) {
+    *object = slot->get();
+    if (!*object) {
+        ComPtr<Interface> created;
         HRESULT hr = CoCreateInstance(*kind.clsid, nullptr, CLSCTX_INPROC_SERVER, *kind.iid,
-                                      reinterpret_cast<void**>(thread_pointer));
+                                      reinterpret_cast<void**>(created.GetAddressOf()));
         if (FAILED(hr)) {
-            *thread_pointer = nullptr;
             const std::wstring description = std::wstring(L"The component ") + kind.name + L" cannot be created.";
             return RaiseComError(hr, GUID_NULL, L"Ambrelle", description.c_str());
         }
+        if (!slot->set(created.Get())) return E_OUTOFMEMORY;
+        *object = created.Detach();  // the thread's reference
     }
-    *object = *thread_pointer;
     (*object)->AddRef();
     return S_OK;
 }
 
 }  // namespace
 
-HRESULT GetValueTools(IValueTools** tools) { return GetThreadObject(kValueTools, &t_value_tools, tools); }
+HRESULT GetValueTools(IValueTools** tools) { return GetThreadObject(kValueTools, &g_value_tools, tools); }
 
 HRESULT GetSettingsStore(ISettingsStore** store) {
-    return GetThreadObject(kSettingsStore, &t_settings_store, store);
+    return GetThreadObject(kSettingsStore, &g_settings_store, store);
 }
 
 HRESULT FieldValueOrEmpty(IDispatch* field, VARIANT* result) {
     VariantInit(result);
-    if (!t_value_tools) {
+    // The thread keeps it: no reference of its own for each value.
+    IValueTools* tools = g_value_tools.get();
+    if (!tools) {
         ComPtr<IValueTools> created;
         HRESULT hr = GetValueTools(&created);
         if (FAILED(hr)) return hr;
+        tools = g_value_tools.get();
     }
-    // The thread keeps it: no reference of its own for each value.
-    IValueTools* tools = t_value_tools;
     UniqueVariant value;
     V_VT(value.ptr()) = VT_DISPATCH;
     V_DISPATCH(value.ptr()) = field;
@@ -78,13 +84,13 @@ HRESULT FieldValueOrEmpty(IDispatch* field, VARIANT* result) {
 }
 
 void ReleaseThreadOutsideObjects() {
-    ReleaseThreadPointer(&t_value_tools);
-    ReleaseThreadPointer(&t_settings_store);
+    ReleaseThreadObject(&g_value_tools);
+    ReleaseThreadObject(&g_settings_store);
 }
 
 void AbandonOutsideObjects() {
-    t_value_tools = nullptr;
-    t_settings_store = nullptr;
+    g_value_tools.set(nullptr);
+    g_settings_store.set(nullptr);
 }
 
 }  // namespace ambrelle
