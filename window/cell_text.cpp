@@ -3,10 +3,16 @@
 namespace ambrelle {
 
 std::wstring TrimBlanks(const std::wstring& text) {
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return std::wstring();
-    const size_t last = text.find_last_not_of(L' ');
-    return text.substr(first, last - first + 1);
+    const TextPart part = BlankTrimmedPart(text.data(), text.size());
+    return text.substr(part.first, part.length);
+}
+
+TextPart BlankTrimmedPart(const wchar_t* text, size_t length) {
+    size_t first = 0;
+    while (first < length && text[first] == L' ') ++first;
+    size_t end = length;
+    while (end > first && text[end - 1] == L' ') --end;
+    return {first, end - first};
 }
 
 std::wstring NumberWithSignPlace(long long number) {
