@@ -67,13 +67,14 @@ HRESULT Format(VARIANT* value, const wchar_t* pattern, std::wstring* text) {
 
 std::wstring QuantityPattern(const std::wstring& decimals) {
     if (decimals.empty()) return QuantityPatternOfCount(0);
-    UniqueBstr text(decimals.c_str(), static_cast<UINT>(decimals.size()));
+    // Read up to the first null, as from a BSTR; the conversions only read the text.
+    OLECHAR* text = const_cast<OLECHAR*>(decimals.c_str());
     SHORT places = 0;
-    const HRESULT hr = VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places);
+    const HRESULT hr = VarI2FromStr(text, LOCALE_USER_DEFAULT, 0, &places);
     if (SUCCEEDED(hr)) return QuantityPatternOfCount(places);
     // A count beyond 16 bits asks for more places than can be shown.
     double count = 0;
-    if (hr == DISP_E_OVERFLOW && SUCCEEDED(VarR8FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &count)) && count > 0)
+    if (hr == DISP_E_OVERFLOW && SUCCEEDED(VarR8FromStr(text, LOCALE_USER_DEFAULT, 0, &count)) && count > 0)
         return QuantityPatternOfCount(std::numeric_limits<long long>::max());
     return QuantityPatternOfCount(0);
 }

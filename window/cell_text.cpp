@@ -16,7 +16,18 @@ TextPart BlankTrimmedPart(const wchar_t* text, size_t length) {
 }
 
 std::wstring NumberWithSignPlace(long long number) {
-    return number < 0 ? std::to_wstring(number) : L" " + std::to_wstring(number);
+    // Written digit by digit from the end: the lowest number has no positive
+    // counterpart, so the digits are taken from the unsigned magnitude.
+    wchar_t digits[24];
+    wchar_t* first = digits + 24;
+    unsigned long long magnitude = number < 0 ? 0ull - static_cast<unsigned long long>(number)
+                                              : static_cast<unsigned long long>(number);
+    do {
+        *--first = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    *--first = number < 0 ? L'-' : L' ';
+    return std::wstring(first, digits + 24);
 }
 
 std::wstring QuantityPatternOfCount(long long count) {
