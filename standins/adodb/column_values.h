@@ -32,6 +32,21 @@ public:
     // Writes VT_EMPTY, VT_NULL or a value of exactly vt(). May throw std::bad_alloc.
     void Write(size_t row, const VARIANT& value);
 
+    // Asks the processor to start loading a row's cell, and then the text it
+    // names, so that a reader of every field of a record waits for memory
+    // once instead of once per field.
+    void PrefetchCell(size_t row) const {
+        __builtin_prefetch(&states_[row / kStatesPerByte]);
+        if (vt_ == VT_BSTR) {
+            __builtin_prefetch(&handles_[row]);
+        } else {
+            __builtin_prefetch(fixed_.data() + row * width_);
+        }
+    }
+    void PrefetchText(size_t row) const {
+        if (vt_ == VT_BSTR && StateOf(row) == kValue) text_.Prefetch(handles_[row]);
+    }
+
     // Bytes reserved for this column's values.
     size_t reserved_bytes() const;
 
