@@ -20,7 +20,7 @@ std::wstring NumberWithSignPlace(long long number) {
     // counterpart, so the digits are taken from the unsigned magnitude.
     wchar_t digits[24];
     wchar_t* first = digits + 24;
-    unsigned long long magnitude = number < 0 ? 0ull - static_cast<unsigned long long>(number)
+    unsigned long long magnitude = number < 0 ? static_cast<unsigned long long>(-(number + 1)) + 1
                                               : static_cast<unsigned long long>(number);
     do {
         *--first = static_cast<wchar_t>(L'0' + magnitude % 10);
