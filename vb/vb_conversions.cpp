@@ -122,6 +122,13 @@ HRESULT ToText(const VARIANT& value, UniqueBstr* text) {
     return S_OK;
 }
 
+HRESULT TakeText(VARIANT* value, UniqueBstr* text) {
+    if (V_VT(value) != VT_BSTR) return ToText(*value, text);
+    text->reset(V_BSTR(value));
+    V_VT(value) = VT_EMPTY;
+    return S_OK;
+}
+
 HRESULT NotIsTrue(const VARIANT& value, bool* is_true) {
     *is_true = false;
     if (IsObject(Dereferenced(value))) {

@@ -57,6 +57,11 @@ HRESULT RaiseObjectNotSet();
 // object reference that is Nothing with error 91.
 HRESULT ToText(const VARIANT& value, UniqueBstr* text);
 
+// ToText of a value the caller gives up: a text is moved out as it stands,
+// without a copy, and the value left Empty; any other value is converted as
+// ToText converts it.
+HRESULT TakeText(VARIANT* value, UniqueBstr* text);
+
 // If Not value Then ...: true when the bitwise complement of value is non-zero.
 // Null counts as false; a value that is not numeric fails with a type
 // mismatch, one outside the Long range with an overflow.

@@ -67,13 +67,14 @@ HRESULT Format(VARIANT* value, const wchar_t* pattern, std::wstring* text) {
 
 std::wstring QuantityPattern(const std::wstring& decimals) {
     if (decimals.empty()) return QuantityPatternOfCount(0);
-    UniqueBstr text(decimals.c_str(), static_cast<UINT>(decimals.size()));
+    // Read up to the first null, as from a BSTR; the conversions only read the text.
+    OLECHAR* text = const_cast<OLECHAR*>(decimals.c_str());
     SHORT places = 0;
-    const HRESULT hr = VarI2FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &places);
+    const HRESULT hr = VarI2FromStr(text, LOCALE_USER_DEFAULT, 0, &places);
     if (SUCCEEDED(hr)) return QuantityPatternOfCount(places);
     // A count beyond 16 bits asks for more places than can be shown.
     double count = 0;
-    if (hr == DISP_E_OVERFLOW && SUCCEEDED(VarR8FromStr(text.get(), LOCALE_USER_DEFAULT, 0, &count)) && count > 0)
+    if (hr == DISP_E_OVERFLOW && SUCCEEDED(VarR8FromStr(text, LOCALE_USER_DEFAULT, 0, &count)) && count > 0)
         return QuantityPatternOfCount(std::numeric_limits<long long>::max());
     return QuantityPatternOfCount(0);
 }
@@ -81,22 +82,30 @@ std::wstring QuantityPattern(const std::wstring& decimals) {
 HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell) {
     cell->clear();
     if (quantity.empty()) return S_OK;
-    UniqueVariant text;
-    V_VT(text.ptr()) = VT_BSTR;
-    V_BSTR(text.ptr()) = SysAllocStringLen(quantity.data(), static_cast<UINT>(quantity.size()));
-    if (!V_BSTR(text.ptr())) return E_OUTOFMEMORY;
+    UniqueBstr text(quantity.data(), static_cast<UINT>(quantity.size()));
+    if (!text.allocated()) return E_OUTOFMEMORY;
+    return FormatQuantityText(text.get(), pattern, cell);
+}
+
+HRESULT FormatQuantityText(BSTR quantity, const std::wstring& pattern, std::wstring* cell) {
+    cell->clear();
+    const UINT length = SysStringLen(quantity);
+    if (length == 0) return S_OK;
     double number = 0;
-    const HRESULT hr = VarR8FromStr(V_BSTR(text.ptr()), LOCALE_USER_DEFAULT, 0, &number);
+    const HRESULT hr = VarR8FromStr(quantity, LOCALE_USER_DEFAULT, 0, &number);
     if (FAILED(hr) && hr != DISP_E_OVERFLOW) {
-        *cell = quantity;  // not a number: shown as it is
+        cell->assign(quantity, length);  // not a number: shown as it is
         return S_OK;
     }
     if (FAILED(hr) || !(std::fabs(number) < kLongNumber)) {
         // Beyond a double the text is shown as it is; a long number is written out.
-        if (FAILED(hr)) *cell = quantity;
+        if (FAILED(hr)) cell->assign(quantity, length);
         return FAILED(hr) ? S_OK : FormatLongNumber(number, PlacesOf(pattern), cell);
     }
-    return Format(text.ptr(), pattern.c_str(), cell);
+    VARIANT text;  // borrows the caller's text: never cleared here
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = quantity;
+    return Format(&text, pattern.c_str(), cell);
 }
 
 HRESULT FormatDate(const VARIANT& value, std::wstring* cell) {

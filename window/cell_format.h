@@ -22,6 +22,8 @@ std::wstring QuantityPattern(const std::wstring& decimals);
 // text that is not a number (or is beyond a double) is shown unchanged. A
 // number of any magnitude gets its full text.
 HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell);
+// The same for a text held in a BSTR, which is read and not changed.
+HRESULT FormatQuantityText(BSTR quantity, const std::wstring& pattern, std::wstring* cell);
 
 // "yyyy-mm-dd" of a date value; Null (and Empty) give the empty text.
 HRESULT FormatDate(const VARIANT& value, std::wstring* cell);

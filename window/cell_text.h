@@ -2,6 +2,7 @@
 // a sequence number with its sign place, the pattern of a quantity.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace ambrelle {
@@ -12,6 +13,14 @@ constexpr int kMaxDecimalPlaces = 28;
 
 // Without blanks (spaces) at either end; inner blanks stay.
 std::wstring TrimBlanks(const std::wstring& text);
+
+// The part of text[0, length) without blanks at either end, as the offset of
+// its first character and its length (0 for a text of blanks only).
+struct TextPart {
+    size_t first;
+    size_t length;
+};
+TextPart BlankTrimmedPart(const wchar_t* text, size_t length);
 
 // A whole number as Str writes it: a leading blank in place of the sign of a
 // number that is not negative (" 1", "-1").

@@ -6,8 +6,15 @@ namespace ambrelle {
 
 HRESULT RecordFields::Get(_ADORecordset* records, const wchar_t* name, ADOField** field) {
     *field = nullptr;
-    for (const auto& kept : fields_) {
-        if (kept.first == name) return kept.second.CopyTo(field);
+    // Readers ask for their fields in the same order every record: the
+    // search starts after the field found last, so it usually ends at once.
+    const size_t count = fields_.size();
+    for (size_t step = 0; step < count; ++step) {
+        const size_t at = (next_ + step) % count;
+        if (fields_[at].first == name) {
+            next_ = (at + 1) % count;
+            return fields_[at].second.CopyTo(field);
+        }
     }
     Microsoft::WRL::ComPtr<ADOField> found;
     HRESULT hr = GetField(records, name, found.GetAddressOf());

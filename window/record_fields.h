@@ -18,12 +18,16 @@ namespace ambrelle {
 class RecordFields {
 public:
     // Forgets every field kept: the record set in use is another one.
-    void Reset() { fields_.clear(); }
+    void Reset() {
+        fields_.clear();
+        next_ = 0;
+    }
     // Lets every field go without calling into the record-set library,
     // which may already be unloaded.
     void Abandon() {
         for (auto& kept : fields_) kept.second.Detach();
         fields_.clear();
+        next_ = 0;
     }
 
     // The field `name` of `records`, by the name exactly as given. A name
@@ -34,6 +38,7 @@ public:
 
 private:
     std::vector<std::pair<std::wstring, Microsoft::WRL::ComPtr<ADOField>>> fields_;
+    size_t next_ = 0;  // where the next search starts
 };
 
 }  // namespace ambrelle

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cell_format.h"
+#include "cell_text.h"
 #include "outside_objects.h"
 #include "recordset_access.h"
 #include "row_text_layout.h"
@@ -22,6 +23,9 @@ namespace {
 // The background of the totals row: red 254, green 239, blue 224.
 constexpr LONG kTotalsRowColor = 0xE0EFFE;
 
+// Room for a usual row text from the start, so that it is not regrown cell by cell.
+constexpr size_t kRowTextReserve = 256;
+
 HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
     UniqueBstr converted;
     HRESULT hr = ToText(value, &converted);
@@ -30,13 +34,31 @@ HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
     return S_OK;
 }
 
-// ValueOrDefault(field, "") as text, without blanks at either end.
-HRESULT TrimmedFieldText(ADOField* field, std::wstring* text) {
+// ValueOrDefault(field, "") as text, and the part of it without blanks at
+// either end.
+struct TrimmedText {
+    UniqueBstr text;
+    TextPart part = {0, 0};
+
+    const wchar_t* begin() const { return text.c_str() + part.first; }
+    bool whole() const { return part.first == 0 && part.length == text.length(); }
+};
+
+HRESULT TrimmedFieldText(ADOField* field, TrimmedText* trimmed) {
     UniqueVariant value;
     HRESULT hr = FieldValueOrEmpty(field, value.ptr());
-    if (SUCCEEDED(hr)) hr = TextOfValue(value.get(), text);
-    if (SUCCEEDED(hr)) *text = TrimBlanks(*text);
-    return hr;
+    if (SUCCEEDED(hr)) hr = TakeText(value.ptr(), &trimmed->text);
+    if (FAILED(hr)) return hr;
+    trimmed->part = BlankTrimmedPart(trimmed->text.c_str(), trimmed->text.length());
+    return S_OK;
+}
+
+// The cell of a quantity: its trimmed text formatted with the pattern.
+HRESULT QuantityCell(const TrimmedText& quantity, const std::wstring& pattern, std::wstring* cell) {
+    if (quantity.whole()) return FormatQuantityText(quantity.text.get(), pattern, cell);
+    UniqueBstr part(quantity.begin(), static_cast<UINT>(quantity.part.length));
+    if (!part.allocated()) return E_OUTOFMEMORY;
+    return FormatQuantityText(part.get(), pattern, cell);
 }
 
 HRESULT ReplaceText(const std::wstring& built, BSTR* text) {
@@ -102,25 +124,31 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     const std::wstring quantity_pattern = QuantityPattern(decimals);
 
     text->clear();
+    text->reserve(kRowTextReserve);
     AppendCell(sequence, text);
+    std::wstring cell;
     for (size_t i = 1; i < RecordColumnsEnd(Titles); ++i) {
         ComPtr<ADOField> field;
         hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), field.GetAddressOf());
         if (FAILED(hr)) return hr;
-        std::wstring cell;
-        if (Titles[i].DataType == VT_R8) {
-            std::wstring quantity;
-            hr = TrimmedFieldText(field.Get(), &quantity);
-            if (SUCCEEDED(hr)) hr = FormatQuantityText(quantity, quantity_pattern, &cell);
-        } else if (Titles[i].DataType == VT_DATE) {
+        if (Titles[i].DataType == VT_DATE) {
             UniqueVariant value;
             hr = field->get_Value(value.put());
             if (SUCCEEDED(hr)) hr = FormatDate(value.get(), &cell);
-        } else {
-            hr = TrimmedFieldText(field.Get(), &cell);
+            if (FAILED(hr)) return hr;
+            AppendCell(cell, text);
+            continue;
         }
+        TrimmedText value;
+        hr = TrimmedFieldText(field.Get(), &value);
+        if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) hr = QuantityCell(value, quantity_pattern, &cell);
         if (FAILED(hr)) return hr;
-        AppendCell(cell, text);
+        if (Titles[i].DataType == VT_R8) {
+            AppendCell(cell, text);
+        } else {
+            text->append(value.begin(), value.part.length);
+            *text += L'|';
+        }
     }
     return S_OK;
 }

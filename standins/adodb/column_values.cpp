@@ -33,24 +33,36 @@ size_t ColumnValues::WidthOf(VARTYPE vt) {
 ColumnValues::ColumnValues(VARTYPE vt) : vt_(vt), width_(WidthOf(vt)) {}
 
 void ColumnValues::AppendEmptyRow() {
-    if (vt_ == VT_BSTR) {
-        handles_.push_back(TextStore::kEmptyText);
-    } else {
-        fixed_.resize(fixed_.size() + width_);
+    // A new byte of states comes first, so that a failure to grow the values
+    // can take it back and leave the column as it was.
+    const bool new_byte = rows_ % kStatesPerByte == 0;
+    if (new_byte) states_.push_back(0);
+    try {
+        if (vt_ == VT_BSTR) {
+            handles_.push_back(TextStore::kEmptyText);
+        } else {
+            fixed_.resize(fixed_.size() + width_);
+        }
+    } catch (...) {
+        if (new_byte) states_.pop_back();
+        throw;
     }
-    states_.push_back(kEmpty);
+    SetState(rows_, kEmpty);
+    ++rows_;
 }
 
 void ColumnValues::RemoveLastRow() {
-    if (states_.empty()) return;
-    const size_t row = states_.size() - 1;
+    if (rows_ == 0) return;
+    const size_t row = rows_ - 1;
     if (vt_ == VT_BSTR) {
         ForgetText(row);
         handles_.pop_back();
     } else {
         fixed_.resize(fixed_.size() - width_);
     }
-    states_.pop_back();
+    SetState(row, kEmpty);
+    --rows_;
+    if (rows_ % kStatesPerByte == 0) states_.pop_back();
 }
 
 void ColumnValues::Clear() {
@@ -58,12 +70,13 @@ void ColumnValues::Clear() {
     std::vector<uint8_t>().swap(states_);
     std::vector<uint8_t>().swap(fixed_);
     std::vector<uint32_t>().swap(handles_);
+    rows_ = 0;
     text_.Clear();
 }
 
 HRESULT ColumnValues::Read(size_t row, VARIANT* out) const {
     VariantInit(out);
-    const uint8_t state = states_[row];
+    const State state = StateOf(row);
     if (state == kEmpty) return S_OK;
     if (state == kNull) {
         V_VT(out) = VT_NULL;
@@ -88,7 +101,7 @@ HRESULT ColumnValues::Read(size_t row, VARIANT* out) const {
 }
 
 void ColumnValues::ForgetText(size_t row) {
-    if (states_[row] == kValue) text_.Forget(handles_[row]);
+    if (StateOf(row) == kValue) text_.Forget(handles_[row]);
     handles_[row] = TextStore::kEmptyText;
 }
 
@@ -108,7 +121,7 @@ void ColumnValues::Write(size_t row, const VARIANT& value) {
             std::memcpy(cell, &V_UI1(&value), width_);
         }
     }
-    states_[row] = V_VT(&value) == VT_EMPTY ? kEmpty : V_VT(&value) == VT_NULL ? kNull : kValue;
+    SetState(row, V_VT(&value) == VT_EMPTY ? kEmpty : V_VT(&value) == VT_NULL ? kNull : kValue);
     if (vt_ == VT_BSTR) CompactTextIfWasteful();
 }
 
@@ -120,7 +133,7 @@ void ColumnValues::CompactTextIfWasteful() {
     std::vector<wchar_t> buffer;
     std::vector<uint32_t> handles(handles_.size(), TextStore::kEmptyText);
     for (size_t row = 0; row < handles_.size(); ++row) {
-        if (states_[row] != kValue) continue;
+        if (StateOf(row) != kValue) continue;
         const uint32_t length = text_.Length(handles_[row]);
         buffer.resize(length);
         text_.CopyTo(handles_[row], buffer.data());

@@ -175,6 +175,8 @@ private:
     size_t row_count_ = 0;
     // -1 before the first row (BOF), row_count_ after the last (EOF).
     LONG_PTR current_ = -1;
+    // The record whose texts were last asked into the processor's cache.
+    LONG_PTR texts_prefetched_ = -1;
     // AddNew: the new row is the last one, and current, until committed.
     bool adding_ = false;
     LONG_PTR position_before_add_ = -1;

@@ -156,6 +156,12 @@ HRESULT Recordset::ReadValue(const FieldDefinition& field, ErrorSource source, V
     VariantInit(value);
     if (!open_) return RaiseAdoError(AdoError::kObjectClosed, source);
     if (!HasCurrentRecord()) return RaiseAdoError(AdoError::kNoCurrentRecord, source);
+    if (texts_prefetched_ != current_) {
+        // The first read of a record: the texts of its other fields are
+        // loaded side by side while this one is read.
+        for (const auto& other : fields_) other->values.PrefetchText(static_cast<size_t>(current_));
+        texts_prefetched_ = current_;
+    }
     HRESULT hr = field.values.Read(static_cast<size_t>(current_), value);
     if (FAILED(hr)) return RaiseFailure(hr, source, L"Out of memory while reading a field value.");
     return S_OK;

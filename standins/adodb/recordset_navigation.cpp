@@ -11,6 +11,12 @@ HRESULT Recordset::Navigate(LONG_PTR position) {
     CommitRow();
     added_row_current_ = false;
     current_ = position;
+    if (HasCurrentRecord()) {
+        // A reader of a record usually reads most of its fields: their cells
+        // are loaded side by side (the texts they name follow at the first read).
+        const size_t row = static_cast<size_t>(current_);
+        for (const auto& field : fields_) field->values.PrefetchCell(row);
+    }
     return S_OK;
 }
 

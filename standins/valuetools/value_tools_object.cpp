@@ -60,7 +60,10 @@ STDMETHODIMP ValueToolsObject::ValueOrDefault(VARIANT* value, VARIANT* default_v
     if (FAILED(hr)) return hr;
     const VARTYPE vt = V_VT(Unwrapped(found.ptr()));
     if (vt == VT_NULL || vt == VT_EMPTY) return VariantCopyInd(result, default_value);
-    return VariantCopyInd(result, found.ptr());
+    if (found.vt() & VT_BYREF) return VariantCopyInd(result, found.ptr());
+    // A value of our own (the object's answer or a copy): handed over as it is.
+    found.release_to(result);
+    return S_OK;
 }
 
 }  // namespace ambrelle

@@ -100,6 +100,32 @@ TEST(ColumnValues, CellsAreEmptyNullOrAValueOfTheColumnsType) {
     EXPECT_EQ(VARCMP_EQ, VarDecCmp(&V_DECIMAL(value.ptr()), &V_DECIMAL(&decimal)));
     column.RemoveLastRow();
     EXPECT_EQ(1u, column.size());
+
+    // Many cells side by side, each keeping its own state and value, also
+    // when rows go and come back.
+    ColumnValues numbers(VT_I4);
+    constexpr int kRows = 11;
+    const VARTYPE kinds[] = {VT_I4, VT_NULL, VT_EMPTY};
+    for (int row = 0; row < kRows; ++row) numbers.AppendEmptyRow();
+    for (int row = 0; row < kRows; ++row) {
+        VARIANT cell;
+        VariantInit(&cell);
+        V_VT(&cell) = kinds[row % 3];
+        V_I4(&cell) = row * 7;
+        numbers.Write(row, cell);
+    }
+    numbers.RemoveLastRow();
+    numbers.RemoveLastRow();
+    numbers.AppendEmptyRow();
+    EXPECT_EQ(static_cast<size_t>(kRows - 1), numbers.size());
+    for (int row = 0; row < kRows - 1; ++row) {
+        ASSERT_EQ(S_OK, numbers.Read(row, value.put()));
+        const VARTYPE expected = row == kRows - 2 ? VARTYPE{VT_EMPTY} : kinds[row % 3];
+        ASSERT_EQ(expected, value.vt()) << row;
+        if (expected == VT_I4) {
+            EXPECT_EQ(row * 7, V_I4(value.ptr())) << row;
+        }
+    }
 }
 
 TEST(FieldNameIndex, FindsNamesWithoutRegardToCaseAndRefusesDuplicates) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "cell_format.h"
 #include "unique_variant.h"
@@ -152,4 +153,7 @@ TEST(CellFormat, TrimAndSequence) {
     EXPECT_EQ(L" 0", NumberWithSignPlace(0));
     EXPECT_EQ(L"-1", NumberWithSignPlace(-1));
     EXPECT_EQ(L"-2147483649", NumberWithSignPlace(-2147483649LL));
+    EXPECT_EQ(L" 2147483646", NumberWithSignPlace(2147483646));
+    EXPECT_EQ(L"-9223372036854775808", NumberWithSignPlace(std::numeric_limits<long long>::min()));
+    EXPECT_EQ(L" 9223372036854775807", NumberWithSignPlace(std::numeric_limits<long long>::max()));
 }
