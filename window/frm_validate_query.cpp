@@ -426,7 +426,7 @@ HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
     if (FAILED(hr) || !has_record) return hr;
     // Continuation lines (a record whose FID is the number 0) are marked.
     UniqueVariant fid;
-    hr = GetFieldValue(QueryRs.Get(), L"FID", fid.put());
+    hr = query_fields_.Value(QueryRs.Get(), L"FID", fid.put());
     if (FAILED(hr)) return hr;
     if (fid.vt() != VT_NULL && fid.vt() != VT_EMPTY) {
         VARIANT zero;
