@@ -289,16 +289,18 @@ void RunOnThreads(Run* run) {
         int cycle;
         bool go_on;
     };
-    auto thread_body = [](void* argument) -> DWORD {
-        auto* query = static_cast<Query*>(argument);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        query->go_on = Cycle(query->run, query->cycle);
-        CoUninitialize();
-        return 0;
+    struct ThreadBody {
+        static DWORD WINAPI Run(void* argument) {
+            auto* query = static_cast<Query*>(argument);
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            query->go_on = Cycle(query->run, query->cycle);
+            CoUninitialize();
+            return 0;
+        }
     };
     for (int cycle = 0; cycle < run->cycles; ++cycle) {
         Query query = {run, cycle, true};
-        HANDLE thread = CreateThread(nullptr, 0, thread_body, &query, 0, nullptr);
+        HANDLE thread = CreateThread(nullptr, 0, &ThreadBody::Run, &query, 0, nullptr);
         if (!thread) break;
         // The host's own thread goes on answering its messages while the query runs.
         DWORD index = 0;
@@ -320,23 +322,25 @@ void RunOnThreads(Run* run) {
 // and closes a window of its own with a message loop, and ends. Gives the
 // committed private memory it added, in MB.
 double BareThreadsGrowthMb(int threads) {
-    auto thread_body = [](void*) -> DWORD {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        HWND window = CreateWindowExW(0, L"STATIC", L"reference", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                      nullptr, nullptr, nullptr, nullptr);
-        // Closed the way a user closes it: the default handling destroys it.
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        MSG msg;
-        while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+    struct ThreadBody {
+        static DWORD WINAPI Run(void*) {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            HWND window = CreateWindowExW(0, L"STATIC", L"reference", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                          nullptr, nullptr, nullptr, nullptr);
+            // Closed the way a user closes it: the default handling destroys it.
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            MSG msg;
+            while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            CoUninitialize();
+            return 0;
         }
-        CoUninitialize();
-        return 0;
     };
     auto run = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            HANDLE thread = CreateThread(nullptr, 0, thread_body, nullptr, 0, nullptr);
+            HANDLE thread = CreateThread(nullptr, 0, &ThreadBody::Run, nullptr, 0, nullptr);
             if (!thread) break;
             DWORD index = 0;
             CoWaitForMultipleHandles(COWAIT_DEFAULT, INFINITE, 1, &thread, &index);
