@@ -11,6 +11,7 @@
 #include "screen_units.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
@@ -48,20 +49,6 @@ const wchar_t* WindowKeyOf(const WindowKey& key, LONG kind) {
 
 std::wstring ColumnKey(LONG column, LONG kind) {
     return std::to_wstring(column) + (kind == 0 || kind == 2 ? L"ReqValidate" : L"ReqRejValidate");
-}
-
-VARIANT ShortValue(SHORT value) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    return v;
-}
-
-VARIANT SingleValue(float value) {
-    VARIANT v;
-    V_VT(&v) = VT_R4;
-    V_R4(&v) = value;
-    return v;
 }
 
 HRESULT ReadSetting(ISettingsStore* store, const wchar_t* key, VARIANT default_value, VARIANT* value) {

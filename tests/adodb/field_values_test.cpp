@@ -13,19 +13,8 @@ protected:
     ambrelle_test::ComApartment apartment_;
 };
 
-VARIANT Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT Empty() {
-    VARIANT v;
-    VariantInit(&v);
-    return v;
-}
+VARIANT Bool(bool value) { return ambrelle::BoolValue(value); }
+VARIANT Empty() { return ambrelle::EmptyValue(); }
 
 struct WriteCase {
     const char* name;
@@ -36,14 +25,8 @@ struct WriteCase {
     const wchar_t* expected;  // the value read back as text (VT_BSTR conversion), nullptr for Empty/Null
 };
 
-VARIANT StaticText(const wchar_t* text) {
-    // A BSTR allocated once for the table; the test program ends before it matters.
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
+// A BSTR allocated once for the table; the test program ends before it matters.
+VARIANT StaticText(const wchar_t* text) { return ambrelle::NewText(text); }
 
 std::wstring AsText(const VARIANT& value) {
     ambrelle::UniqueVariant text;

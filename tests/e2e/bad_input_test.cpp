@@ -16,6 +16,8 @@
 #include "tessary.h"
 #include "window_fixture.h"
 
+using ambrelle::DateValue;
+using ambrelle::ErrorValue;
 using ambrelle::UniqueVariant;
 using Microsoft::WRL::ComPtr;
 using namespace ambrelle_test;
@@ -179,13 +181,6 @@ ComPtr<IDispatch> RecordsWith(const std::vector<FieldValue>& fields, int records
     return set;
 }
 
-VARIANT DateValue(double date) {
-    VARIANT v;
-    V_VT(&v) = VT_DATE;
-    V_DATE(&v) = date;
-    return v;
-}
-
 // The fields of `base` with those of `changed` in place of the ones of the same name.
 std::vector<FieldValue> Changed(std::vector<FieldValue> base, const std::vector<FieldValue>& changed) {
     for (const FieldValue& change : changed) {
@@ -234,22 +229,13 @@ ComPtr<IDispatch> Rejection(const std::vector<FieldValue>& changed) {
 }
 
 VARIANT ArrayValue() {
-    VARIANT v;
-    V_VT(&v) = VT_ARRAY | VT_I4;
+    VARIANT v = ambrelle::TypedVariant(VT_ARRAY | VT_I4);
     V_ARRAY(&v) = SafeArrayCreateVector(VT_I4, 0, 3);
     return v;
 }
 
-VARIANT ErrorValue(SCODE code) {
-    VARIANT v;
-    V_VT(&v) = VT_ERROR;
-    V_ERROR(&v) = code;
-    return v;
-}
-
 VARIANT CurrencyValue(LONGLONG units) {
-    VARIANT v;
-    V_VT(&v) = VT_CY;
+    VARIANT v = ambrelle::TypedVariant(VT_CY);
     V_CY(&v).int64 = units * 10000;
     return v;
 }

@@ -35,55 +35,6 @@ HRESULT InvokeId(IDispatch* object, DISPID member, WORD flags, std::vector<VARIA
 
 HRESULT Outcome(HRESULT hr, const EXCEPINFO& excep) { return hr == DISP_E_EXCEPTION ? excep.scode : hr; }
 
-VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
-VARIANT Short(SHORT value) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    return v;
-}
-
-VARIANT Bool(bool value) {
-    VARIANT v;
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT Double(double value) {
-    VARIANT v;
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
-    return v;
-}
-
-VARIANT LongRef(LONG* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_I4;
-    V_I4REF(&v) = value;
-    return v;
-}
-
-VARIANT VariantRef(VARIANT* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = value;
-    return v;
-}
-
-VARIANT Text(const wchar_t* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(value);
-    return v;
-}
-
 // ---------------------------------------------------------------------------
 // RowSink
 

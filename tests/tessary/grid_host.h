@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "variant_values.h"
+
 namespace tessary_test {
 
 // ---------------------------------------------------------------------------
@@ -22,14 +24,14 @@ HRESULT InvokeId(IDispatch* object, DISPID member, WORD flags, std::vector<VARIA
                  EXCEPINFO* excep = nullptr);
 // The HRESULT a caller should see: the scode of a DISP_E_EXCEPTION, else hr.
 HRESULT Outcome(HRESULT hr, const EXCEPINFO& excep);
-VARIANT Long(LONG value);
-VARIANT Short(SHORT value);
-VARIANT Bool(bool value);
-VARIANT Double(double value);
-VARIANT LongRef(LONG* value);
-VARIANT VariantRef(VARIANT* value);
+inline VARIANT Long(LONG value) { return ambrelle::LongValue(value); }
+inline VARIANT Short(SHORT value) { return ambrelle::ShortValue(value); }
+inline VARIANT Bool(bool value) { return ambrelle::BoolValue(value); }
+inline VARIANT Double(double value) { return ambrelle::DoubleValue(value); }
+inline VARIANT LongRef(LONG* value) { return ambrelle::LongRefValue(value); }
+inline VARIANT VariantRef(VARIANT* value) { return ambrelle::VariantRefValue(value); }
 // Owns its BSTR: call VariantClear on the VARIANT after use.
-VARIANT Text(const wchar_t* value);
+inline VARIANT Text(const wchar_t* value) { return ambrelle::NewText(value); }
 
 // ---------------------------------------------------------------------------
 // The event sink
