@@ -30,7 +30,13 @@ inline VARIANT MissingValue() { return ErrorValue(DISP_E_PARAMNOTFOUND); }
 inline VARIANT BorrowedText(BSTR text) { VARIANT v = TypedVariant(VT_BSTR); V_BSTR(&v) = text; return v; }
 // A new BSTR copied up to the first NUL: VariantClear frees it.
 inline VARIANT NewText(const wchar_t* text) { return BorrowedText(SysAllocString(text)); }
+// The caller's object, lent: the VARIANT must not be cleared.
+inline VARIANT DispatchValue(IDispatch* object) { VARIANT v = TypedVariant(VT_DISPATCH); V_DISPATCH(&v) = object; return v; }
+// By-reference arguments: the callee reads and writes the caller's variable.
 inline VARIANT LongRefValue(LONG* value) { VARIANT v = TypedVariant(VT_BYREF | VT_I4); V_I4REF(&v) = value; return v; }
+inline VARIANT ShortRefValue(SHORT* value) { VARIANT v = TypedVariant(VT_BYREF | VT_I2); V_I2REF(&v) = value; return v; }
+inline VARIANT BstrRefValue(BSTR* value) { VARIANT v = TypedVariant(VT_BYREF | VT_BSTR); V_BSTRREF(&v) = value; return v; }
+inline VARIANT DispatchRefValue(IDispatch** value) { VARIANT v = TypedVariant(VT_BYREF | VT_DISPATCH); V_DISPATCHREF(&v) = value; return v; }
 inline VARIANT VariantRefValue(VARIANT* value) { VARIANT v = TypedVariant(VT_BYREF | VT_VARIANT); V_VARIANTREF(&v) = value; return v; }
 
 }  // namespace ambrelle

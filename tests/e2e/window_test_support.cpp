@@ -151,14 +151,9 @@ RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG co
     if (!sink) return raw;
     BSTR text = SysAllocStringLen(before.data(), static_cast<UINT>(before.size()));
     LONG reserved = 0;
-    VARIANT args[4];  // reverse order: reserved, colour, text, row
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &reserved;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &color;
-    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[2]) = &text;
-    args[3] = Long(row);
+    // reverse order: reserved, colour, text, row
+    VARIANT args[4] = {ambrelle::LongRefValue(&reserved), ambrelle::LongRefValue(&color),
+                       ambrelle::BstrRefValue(&text), Long(row)};
     DISPPARAMS params = {args, nullptr, 4, 0};
     EXCEPINFO excep = {};
     raw.hr = sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
