@@ -87,22 +87,12 @@ private:
 };
 
 // Registers the steered store for the settings component's class in the calling apartment.
-class SteeredStoreClass final : public IClassFactory {
+class SteeredStoreClass final : public RegisteredClassObject {
 public:
     explicit SteeredStoreClass(StoreSteering* steering) : steering_(steering) {
         if (FAILED(CoGetClassObject(CLSID_SettingsStore, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&real_)))) return;
-        CoRegisterClassObject(CLSID_SettingsStore, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+        Register(CLSID_SettingsStore);
     }
-    ~SteeredStoreClass() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    bool registered() const { return cookie_ != 0; }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         *object = nullptr;
         ComPtr<ISettingsStore> real;
@@ -118,32 +108,16 @@ public:
 private:
     StoreSteering* steering_;
     ComPtr<IClassFactory> real_;
-    DWORD cookie_ = 0;
 };
 
 // A class that is not registered: creating it fails as for a class missing from the registry.
-class UnregisteredClass final : public IClassFactory {
+class UnregisteredClass final : public RegisteredClassObject {
 public:
-    explicit UnregisteredClass(const CLSID& clsid) {
-        CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    }
-    ~UnregisteredClass() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    explicit UnregisteredClass(const CLSID& clsid) { Register(clsid); }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** object) override {
         *object = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    DWORD cookie_ = 0;
 };
 
 CLSID ClassOf(const wchar_t* prog_id) {
