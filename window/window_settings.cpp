@@ -159,39 +159,45 @@ void PullOntoScreen(HWND window) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-}  // namespace
-
-HRESULT FrmValidateQuery::LoadWindowSettings() {
-    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
+// Calls use(store, key, stored key name, dpi) for each window key, in order,
+// stopping at the first failure; a kind without window settings has none.
+template <typename Use>
+HRESULT ForEachWindowKey(LONG kind, Use use) {
+    if (!WindowKeyOf(kWindowKeys[0], kind)) return S_OK;
     ComPtr<ISettingsStore> store;
     HRESULT hr = GetSettingsStore(&store);
     if (FAILED(hr)) return hr;
     const ScreenDpi dpi;
     for (const WindowKey& key : kWindowKeys) {
-        UniqueVariant stored;
-        hr = ReadSetting(store.Get(), WindowKeyOf(key, QueryClass), ShortValue(key.default_twips), stored.ptr());
-        if (FAILED(hr)) return hr;
-        float twips = 0;
-        hr = ToSingle(stored.get(), &twips);
-        if (FAILED(hr)) return hr;
-        hr = SetWindowPropertyTwips(hwnd_, key.property, twips, dpi);
+        hr = use(store.Get(), key, WindowKeyOf(key, kind), dpi);
         if (FAILED(hr)) return hr;
     }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT FrmValidateQuery::LoadWindowSettings() {
+    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
+    HRESULT hr = ForEachWindowKey(QueryClass, [&](ISettingsStore* store, const WindowKey& key, const wchar_t* name,
+                                                 const ScreenDpi& dpi) {
+        UniqueVariant stored;
+        HRESULT read = ReadSetting(store, name, ShortValue(key.default_twips), stored.ptr());
+        if (FAILED(read)) return read;
+        float twips = 0;
+        read = ToSingle(stored.get(), &twips);
+        return FAILED(read) ? read : SetWindowPropertyTwips(hwnd_, key.property, twips, dpi);
+    });
+    if (FAILED(hr)) return hr;
     PullOntoScreen(hwnd_);
     return S_OK;
 }
 
 HRESULT FrmValidateQuery::SaveWindowSettings() {
-    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
-    ComPtr<ISettingsStore> store;
-    HRESULT hr = GetSettingsStore(&store);
-    if (FAILED(hr)) return hr;
-    const ScreenDpi dpi;
-    for (const WindowKey& key : kWindowKeys) {
-        hr = WriteSetting(store.Get(), WindowKeyOf(key, QueryClass), WindowPropertyTwips(hwnd_, key.property, dpi));
-        if (FAILED(hr)) return hr;
-    }
-    return S_OK;
+    return ForEachWindowKey(QueryClass, [&](ISettingsStore* store, const WindowKey& key, const wchar_t* name,
+                                            const ScreenDpi& dpi) {
+        return WriteSetting(store, name, WindowPropertyTwips(hwnd_, key.property, dpi));
+    });
 }
 
 void FrmValidateQuery::LoadColumnWidths() {
