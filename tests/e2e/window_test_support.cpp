@@ -6,6 +6,7 @@
 
 #include "automation.h"
 #include "tessary.h"
+#include "test_support.h"
 #include "unique_variant.h"
 
 using Microsoft::WRL::ComPtr;
@@ -89,10 +90,7 @@ std::vector<std::vector<std::wstring>> GridCells(HWND window) {
     std::vector<std::vector<std::wstring>> rows;
     if (!grid) return rows;
     UpdateWindow(grid);
-    LRESULT length = SendMessageW(grid, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(grid, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
+    const std::wstring text = WindowText(grid);
     if (text.empty()) return rows;
     for (const std::wstring& line : Split(text, L"\r\n")) rows.push_back(Split(line, L"\t"));
     return rows;

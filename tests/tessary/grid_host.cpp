@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tessary.h"
+#include "test_support.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -70,17 +71,6 @@ STDMETHODIMP_(ULONG) RowSink::Release() {
     ULONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) delete this;
     return refs;
-}
-
-STDMETHODIMP RowSink::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP RowSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
 }
 
 STDMETHODIMP RowSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
@@ -210,17 +200,6 @@ STDMETHODIMP Site::GetExtendedControl(IDispatch** control) {
 STDMETHODIMP Site::OnFocus(BOOL gained) {
     if (gained) ++log.focus_gained;
     return S_OK;
-}
-
-STDMETHODIMP Site::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP Site::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
 }
 
 STDMETHODIMP Site::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
@@ -374,22 +353,14 @@ float GridHost::ColumnWidth(LONG number) {
 }
 
 void GridHost::Pump() {
-    MSG msg;
-    for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    ambrelle_test::PumpWaitingMessages();
     if (HWND window = grid()) UpdateWindow(window);
 }
 
 std::wstring GridHost::ScreenText() {
     HWND window = grid();
     if (!window) return L"(no window)";
-    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
-    return text;
+    return ambrelle_test::WindowText(window);
 }
 
 SIZE GridClientSize(HWND grid) {

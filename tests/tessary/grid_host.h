@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dispatch_without_type_info.h"
 #include "variant_values.h"
 
 namespace tessary_test {
@@ -46,15 +47,13 @@ struct RowAnswer {
 // "H1|H2|...|" for the header, "R<row>A|R<row>B|...|" for a data row: four cells.
 RowAnswer DefaultAnswer(LONG row);
 
-class RowSink final : public IDispatch {
+class RowSink final : public ambrelle::DispatchWithoutTypeInfo {
 public:
     static Microsoft::WRL::ComPtr<RowSink> Make();
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
@@ -136,7 +135,7 @@ class Site final : public IOleClientSite,
                    public IOleInPlaceSite,
                    public IOleInPlaceFrame,
                    public IOleControlSite,
-                   public IDispatch {
+                   public ambrelle::DispatchWithoutTypeInfo {
 public:
     Site(HWND window, IFontDisp* ambient_font);
     SiteLog log;
@@ -192,8 +191,6 @@ public:
     STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
