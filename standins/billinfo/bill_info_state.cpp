@@ -83,10 +83,7 @@ void BillInfoState::SetDelivery(Delivery delivery) {
     steering_.delivery = delivery;
 }
 
-Delivery BillInfoState::GetDelivery() {
-    ProcessLock::Held held(lock_);
-    return steering_.delivery;
-}
+Delivery BillInfoState::GetDelivery() { return lock_.Read(steering_.delivery); }
 
 void BillInfoState::WriteBackBillId(LONG bill_id) {
     ProcessLock::Held held(lock_);
@@ -128,19 +125,10 @@ void BillInfoState::AddCustomRow(BillLayout layout, BillRow row) {
     (layout == BillLayout::kRejection ? custom_rejections_ : custom_confirmations_).push_back(std::move(row));
 }
 
-LONG BillInfoState::CallCount() {
-    ProcessLock::Held held(lock_);
-    return call_count_;
-}
+LONG BillInfoState::CallCount() { return lock_.Read(call_count_); }
 
-QueryCall BillInfoState::LastCall() {
-    ProcessLock::Held held(lock_);
-    return last_call_;
-}
+QueryCall BillInfoState::LastCall() { return lock_.Read(last_call_); }
 
-DeliveryDone BillInfoState::LastDelivery() {
-    ProcessLock::Held held(lock_);
-    return last_delivery_;
-}
+DeliveryDone BillInfoState::LastDelivery() { return lock_.Read(last_delivery_); }
 
 }  // namespace ambrelle

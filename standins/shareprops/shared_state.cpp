@@ -151,14 +151,8 @@ LONG SharedState::CallCount(const std::wstring& name) {
     return 0;
 }
 
-LONG SharedState::TotalCalls() {
-    ProcessLock::Held held(lock_);
-    return total_calls_;
-}
+LONG SharedState::TotalCalls() { return lock_.Read(total_calls_); }
 
-PropertyCall SharedState::LastCall() {
-    ProcessLock::Held held(lock_);
-    return last_call_;
-}
+PropertyCall SharedState::LastCall() { return lock_.Read(last_call_); }
 
 }  // namespace ambrelle
