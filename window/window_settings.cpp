@@ -200,13 +200,27 @@ HRESULT FrmValidateQuery::SaveWindowSettings() {
     });
 }
 
-void FrmValidateQuery::LoadColumnWidths() {
+namespace {
+
+// Calls use(column) for each column of the grid (from 1). A column that
+// fails is passed over and its error dropped; the others still get their turn.
+template <typename Use>
+void ForEachColumn(const GridControl& grid, Use use) {
     LONG columns = 0;
-    if (FAILED(LdgValidateQuery.GetColumnCount(&columns))) {
+    if (FAILED(grid.GetColumnCount(&columns))) {
         SetErrorInfo(0, nullptr);
         return;
     }
     for (LONG column = 1; column <= columns; ++column) {
+        if (FAILED(use(column))) SetErrorInfo(0, nullptr);
+    }
+}
+
+}  // namespace
+
+void FrmValidateQuery::LoadColumnWidths() {
+    // A column that fails keeps its width.
+    ForEachColumn(LdgValidateQuery, [&](LONG column) {
         ComPtr<ISettingsStore> store;
         HRESULT hr = GetSettingsStore(&store);
         UniqueVariant width;
@@ -214,27 +228,21 @@ void FrmValidateQuery::LoadColumnWidths() {
             hr = ReadSetting(store.Get(), ColumnKey(column, QueryClass).c_str(), ShortValue(kDefaultColumnWidth),
                              width.ptr());
         if (SUCCEEDED(hr)) hr = LdgValidateQuery.PutColumnWidth(column, width.get());
-        // A column that fails keeps its width; the others still get theirs.
-        if (FAILED(hr)) SetErrorInfo(0, nullptr);
-    }
+        return hr;
+    });
 }
 
 void FrmValidateQuery::SaveColumnWidths() {
-    LONG columns = 0;
-    if (FAILED(LdgValidateQuery.GetColumnCount(&columns))) {
-        SetErrorInfo(0, nullptr);
-        return;
-    }
-    for (LONG column = 1; column <= columns; ++column) {
+    // A column that fails is not written.
+    ForEachColumn(LdgValidateQuery, [&](LONG column) {
         UniqueVariant width;
         HRESULT hr = LdgValidateQuery.GetColumnWidth(column, width.ptr());
         if (SUCCEEDED(hr)) hr = VariantChangeType(width.ptr(), width.ptr(), 0, VT_R4);
         ComPtr<ISettingsStore> store;
         if (SUCCEEDED(hr)) hr = GetSettingsStore(&store);
         if (SUCCEEDED(hr)) hr = WriteSetting(store.Get(), ColumnKey(column, QueryClass).c_str(), V_R4(width.ptr()));
-        // A column that fails is not written; the others still are.
-        if (FAILED(hr)) SetErrorInfo(0, nullptr);
-    }
+        return hr;
+    });
 }
 
 }  // namespace ambrelle
