@@ -56,23 +56,6 @@ ComPtr<RowSink> RowSink::Make() {
     return sink;
 }
 
-STDMETHODIMP RowSink::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != tessary::DIID_Events) return E_NOINTERFACE;
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RowSink::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) RowSink::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
 STDMETHODIMP RowSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
 
 STDMETHODIMP RowSink::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO* excep,

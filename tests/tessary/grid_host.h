@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "dispatch_without_type_info.h"
+#include "tessary.h"
 #include "variant_values.h"
 
 namespace tessary_test {
@@ -47,13 +49,12 @@ struct RowAnswer {
 // "H1|H2|...|" for the header, "R<row>A|R<row>B|...|" for a data row: four cells.
 RowAnswer DefaultAnswer(LONG row);
 
-class RowSink final : public ambrelle::DispatchWithoutTypeInfo {
+class RowSink final
+    : public ambrelle::UncountedComObject<ambrelle::Answers<ambrelle::DispatchWithoutTypeInfo, IID_IUnknown,
+                                                            IID_IDispatch, tessary::DIID_Events>> {
 public:
     static Microsoft::WRL::ComPtr<RowSink> Make();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
@@ -71,7 +72,6 @@ public:
 private:
     RowSink() = default;
     ~RowSink() = default;
-    LONG refs_ = 1;
 };
 
 // ---------------------------------------------------------------------------
