@@ -168,13 +168,15 @@ STDMETHODIMP SteeringObject::get_SampleBillIds(LONG kind, VARIANT* ids) {
     const std::vector<LONG> found = bills->BillIds(kind);
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(found.size()));
     if (!array) return E_OUTOFMEMORY;
-    for (LONG i = 0; i < static_cast<LONG>(found.size()); ++i) {
-        VARIANT id = LongValue(found[i]);
-        hr = SafeArrayPutElement(array, &i, &id);
-        if (FAILED(hr)) {
-            SafeArrayDestroy(array);
-            return hr;
-        }
+    // The ids are plain numbers: they go into the new array's elements directly.
+    VARIANT* elements = nullptr;
+    hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&elements));
+    if (SUCCEEDED(hr)) {
+        for (size_t i = 0; i < found.size(); ++i) elements[i] = LongValue(found[i]);
+        SafeArrayUnaccessData(array);
+    } else {
+        SafeArrayDestroy(array);
+        return hr;
     }
     V_VT(ids) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(ids) = array;
