@@ -120,10 +120,8 @@ TEST_F(FieldValues, ADateIsKeptAsADate) {
 TEST_F(FieldValues, NumericPrecisionAndScaleRoundAndLimitTheValue) {
     ComPtr<_ADORecordset> set = NewRecordset();
     ASSERT_EQ(S_OK, AppendField(set.Get(), {L"Q", adNumeric, 0, -1}));
-    ComPtr<ADOFields> fields;
-    ComPtr<ADOField> field;
-    ASSERT_EQ(S_OK, set->get_Fields(&fields));
-    ASSERT_EQ(S_OK, fields->get_Item(Text(L"q"), &field));
+    ComPtr<ADOField> field = FieldOf(set.Get(), Text(L"q"));
+    ASSERT_TRUE(field);
     BYTE precision = 9, scale = 9;
     ASSERT_EQ(S_OK, field->get_Precision(&precision));
     ASSERT_EQ(S_OK, field->get_NumericScale(&scale));

@@ -56,6 +56,15 @@ inline ComPtr<_ADORecordset> NewRecordset() {
     return set;
 }
 
+// Field `index` of the record set, from its Fields collection.
+inline ComPtr<ADOField> FieldOf(_ADORecordset* set, VARIANT index) {
+    ComPtr<ADOFields> fields;
+    ComPtr<ADOField> field;
+    EXPECT_EQ(S_OK, set->get_Fields(&fields));
+    if (fields) EXPECT_EQ(S_OK, fields->get_Item(index, &field));
+    return field;
+}
+
 inline HRESULT AppendField(_ADORecordset* set, const FieldSpec& definition) {
     ComPtr<ADOFields> fields;
     HRESULT hr = set->get_Fields(&fields);
