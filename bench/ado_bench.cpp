@@ -15,8 +15,15 @@
 #include "recordset.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
+#include "bench_support.h"
 
 using Microsoft::WRL::ComPtr;
+using ambrelle::BorrowedText;
+using ambrelle::DateValue;
+using ambrelle::DoubleValue;
+using ambrelle::LongValue;
+using bench::Now;
 
 namespace {
 
@@ -35,38 +42,12 @@ const FieldShape kFields[] = {
 };
 constexpr int kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
 
-double Seconds() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Address space the process has in use (what limits a 32-bit process).
 unsigned long long UsedAddressSpace() {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof(status);
     GlobalMemoryStatusEx(&status);
     return status.ullTotalVirtual - status.ullAvailVirtual;
-}
-
-VARIANT Text(BSTR text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = text;
-    return v;
-}
-
-VARIANT Number(VARTYPE vt, double value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = vt;
-    if (vt == VT_I4)
-        V_I4(&v) = static_cast<LONG>(value);
-    else
-        V_R8(&v) = value;  // VT_R8 and VT_DATE share the slot
-    return v;
 }
 
 bool Check(HRESULT hr, const char* what) {
@@ -109,21 +90,21 @@ int main(int argc, char** argv) {
         const int text_columns[] = {0, 1, 2, 3, 6, 7, 8};
 
         const unsigned long long bytes_before = UsedAddressSpace();
-        double start = Seconds();
+        double start = Now();
         for (long row = 0; row < records; ++row) {
             if (!Check(set->AddNew(missing, missing), "AddNew")) return 1;
             for (int t = 0; t < 7; ++t) {
-                if (!Check(set->put_Collect(Number(VT_I4, text_columns[t]), Text(texts[t])), "Collect put text"))
+                if (!Check(set->put_Collect(LongValue(text_columns[t]), BorrowedText(texts[t])), "Collect put text"))
                     return 1;
             }
-            set->put_Collect(Number(VT_I4, 4), Number(VT_R8, row * 0.25));
-            set->put_Collect(Number(VT_I4, 5), Number(VT_R8, row * 0.5));
-            set->put_Collect(Number(VT_I4, 9), Number(VT_DATE, 45000 + row % 1000));
-            set->put_Collect(Number(VT_I4, 10), Number(VT_DATE, 45100 + row % 1000));
-            set->put_Collect(Number(VT_I4, 11), Number(VT_I4, 2));
+            set->put_Collect(LongValue(4), DoubleValue(row * 0.25));
+            set->put_Collect(LongValue(5), DoubleValue(row * 0.5));
+            set->put_Collect(LongValue(9), DateValue(45000 + row % 1000));
+            set->put_Collect(LongValue(10), DateValue(45100 + row % 1000));
+            set->put_Collect(LongValue(11), LongValue(2));
         }
         set->Update(missing, missing);
-        const double fill_seconds = Seconds() - start;
+        const double fill_seconds = Now() - start;
         const unsigned long long bytes_after = UsedAddressSpace();
         const size_t stored_bytes = static_cast<ado_standin::Recordset*>(set.Get())->reserved_bytes();
 
@@ -132,9 +113,9 @@ int main(int argc, char** argv) {
         VARIANT name_index[kFieldCount];
         for (int f = 0; f < kFieldCount; ++f) {
             field_names[f] = ambrelle::UniqueBstr(kFields[f].name);
-            name_index[f] = Text(field_names[f].get());
+            name_index[f] = BorrowedText(field_names[f].get());
         }
-        start = Seconds();
+        start = Now();
         set->MoveFirst();
         double checksum = 0;
         VARIANT_BOOL eof = VARIANT_FALSE;
@@ -148,18 +129,18 @@ int main(int argc, char** argv) {
             set->MoveNext();
             ++walked;
         }
-        const double walk_seconds = Seconds() - start;
+        const double walk_seconds = Now() - start;
 
         // Absolute positioning from the first record, in a scattered order.
         const long moves = records < 200000 ? records : 200000;
-        VARIANT first = Number(VT_I4, adBookmarkFirst);
-        start = Seconds();
+        VARIANT first = LongValue(adBookmarkFirst);
+        start = Now();
         unsigned long position = 12345;
         for (long i = 0; i < moves; ++i) {
             position = (position * 1103515245u + 12345u) % static_cast<unsigned long>(records);
             if (!Check(set->Move(static_cast<LONG>(position), first), "Move")) return 1;
         }
-        const double move_seconds = Seconds() - start;
+        const double move_seconds = Now() - start;
 
         std::printf("ado_bench: %ld records of %d fields (7 text, 2 double, 2 date, 1 integer)\n", records,
                     kFieldCount);

@@ -35,69 +35,42 @@ Dim store : Set store = CreateObject("SettingsStore.SettingsStore")
 Dim bill : Set bill = CreateObject("Quistral.IBillInfo.Steering")
 Dim props : Set props = CreateObject("Venlock.ShareProps.Steering")
 
-Dim rounds(4), r, i, x, started, cost, reference
+Dim labels : labels = Array("Scripting.Dictionary.Count (reference)", "ADODB.Recordset.State", "ADODB.Recordset.EOF", _
+    "ADODB.Fields.Count", "ADODB.Field.Value", "ValueTools.ValueOrDefault", "SettingsStore.ReadSetting", _
+    "Quistral.IBillInfo.Steering.CallCount", "Venlock.ShareProps.Steering.TotalCalls")
+Dim i, x
+
+' Makes kCalls calls of member number `member` (of labels) at full speed:
+' the loop has nothing in it but the call.
+Sub CallMember(member)
+    Select Case member
+        Case 0: For i = 1 To kCalls : x = dict.Count : Next
+        Case 1: For i = 1 To kCalls : x = rs.State : Next
+        Case 2: For i = 1 To kCalls : x = rs.EOF : Next
+        Case 3: For i = 1 To kCalls : x = fields.Count : Next
+        Case 4: For i = 1 To kCalls : x = field.Value : Next
+        Case 5: For i = 1 To kCalls : x = tools.ValueOrDefault(field, "") : Next
+        Case 6: For i = 1 To kCalls : x = store.ReadSetting("AmbrelleBench", "Nothing", 0) : Next
+        Case 7: For i = 1 To kCalls : x = bill.CallCount : Next
+        Case 8: For i = 1 To kCalls : x = props.TotalCalls : Next
+    End Select
+End Sub
+
+' The median cost of one call of the member, in microseconds.
+Function CallCost(member)
+    Dim rounds(4), r, started
+    For r = 0 To kRounds - 1
+        started = Timer
+        CallMember member
+        rounds(r) = (Timer - started) * 1000000 / kCalls
+    Next
+    CallCost = Median(rounds)
+End Function
+
+Dim member, cost, reference
 WScript.Echo Left("late-bound call" & Space(42), 42) & Column("us/call", 9) & Column("x reference", 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = dict.Count : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
+For member = 0 To UBound(labels)
+    cost = CallCost(member)
+    If member = 0 Then reference = cost
+    WScript.Echo Left(labels(member) & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
 Next
-cost = Median(rounds)
-reference = cost
-WScript.Echo Left("Scripting.Dictionary.Count (reference)" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = rs.State : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("ADODB.Recordset.State" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = rs.EOF : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("ADODB.Recordset.EOF" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = fields.Count : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("ADODB.Fields.Count" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = field.Value : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("ADODB.Field.Value" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = tools.ValueOrDefault(field, "") : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("ValueTools.ValueOrDefault" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = store.ReadSetting("AmbrelleBench", "Nothing", 0) : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("SettingsStore.ReadSetting" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = bill.CallCount : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("Quistral.IBillInfo.Steering.CallCount" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
-For r = 0 To kRounds - 1
-    started = Timer
-    For i = 1 To kCalls : x = props.TotalCalls : Next
-    rounds(r) = (Timer - started) * 1000000 / kCalls
-Next
-cost = Median(rounds)
-WScript.Echo Left("Venlock.ShareProps.Steering.TotalCalls" & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)

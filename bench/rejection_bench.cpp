@@ -21,8 +21,10 @@
 #include "rejection_set.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 using Microsoft::WRL::ComPtr;
+using ambrelle::BorrowedText;
 using ambrelle::UniqueBstr;
 using ambrelle::UniqueVariant;
 
@@ -32,13 +34,6 @@ constexpr int kRuns = 5;
 
 using bench::Median;
 using bench::Now;
-
-VARIANT Text(BSTR text) {
-    VARIANT value;
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = text;
-    return value;
-}
 
 HRESULT NewOpenSet(const std::vector<std::pair<const wchar_t*, DataTypeEnum>>& fields, ComPtr<_ADORecordset>* set) {
     HRESULT hr = CoCreateInstance(CLSID_Recordset, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(set->ReleaseAndGetAddressOf()));
@@ -73,9 +68,9 @@ HRESULT NewSource(long records, ComPtr<_ADORecordset>* source) {
         hr = (*source)->AddNew(ambrelle::MissingArgument(), ambrelle::MissingArgument());
         if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FID", id);
         if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FValDate", date);
-        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FRejectDesc", Text(reason.get()));
-        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FBeBrName", Text(rejected.get()));
-        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FBrName", Text(rejecting.get()));
+        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FRejectDesc", BorrowedText(reason.get()));
+        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FBeBrName", BorrowedText(rejected.get()));
+        if (SUCCEEDED(hr)) hr = ambrelle::PutCollect(source->Get(), L"FBrName", BorrowedText(rejecting.get()));
     }
     return SUCCEEDED(hr) ? (*source)->MoveFirst() : hr;
 }
@@ -97,11 +92,11 @@ HRESULT TimeBareLines(long lines, double* seconds) {
     V_VT(&zero) = VT_I4;
     V_I4(&zero) = 0;
     V_VT(&null) = VT_NULL;
-    const VARIANT values[] = {zero, Text(empty.get()), null, Text(piece.get()), Text(empty.get()), Text(empty.get())};
+    const VARIANT values[] = {zero, BorrowedText(empty.get()), null, BorrowedText(piece.get()), BorrowedText(empty.get()), BorrowedText(empty.get())};
     const double started = Now();
     for (long i = 0; SUCCEEDED(hr) && i < lines; ++i) {
         hr = set->AddNew(ambrelle::MissingArgument(), ambrelle::MissingArgument());
-        for (int f = 0; SUCCEEDED(hr) && f < 6; ++f) hr = set->put_Collect(Text(name_texts[f].get()), values[f]);
+        for (int f = 0; SUCCEEDED(hr) && f < 6; ++f) hr = set->put_Collect(BorrowedText(name_texts[f].get()), values[f]);
     }
     *seconds = Now() - started;
     return hr;

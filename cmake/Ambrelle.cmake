@@ -56,6 +56,24 @@ function(ambrelle_com_server target)
     set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
 endfunction()
 
+# ambrelle_standin_server(<name> SOURCES <src...> RC <script> RC_DEPENDS <file...>
+#                         [RC_INCLUDES <dir...>] [LIBS <lib...>])
+# A stand-in's COM server, <name>.dll: its sources and module definition, the
+# resource script that embeds its type library (RC_DEPENDS: what the script
+# embeds, built first; RC_INCLUDES: where it finds them), and the entry points
+# every server exports.
+function(ambrelle_standin_server name)
+    cmake_parse_arguments(ARG "" "RC" "SOURCES;RC_DEPENDS;RC_INCLUDES;LIBS" ${ARGN})
+    add_library(${name} SHARED ${ARG_SOURCES} ${ARG_RC})
+    set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+    set_source_files_properties(${ARG_RC} PROPERTIES OBJECT_DEPENDS "${ARG_RC_DEPENDS}")
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    foreach(dir IN LISTS ARG_RC_INCLUDES)
+        target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${dir}>)
+    endforeach()
+    ambrelle_com_server(${name})
+endfunction()
+
 # ambrelle_add_test(NAME <name> COMMAND <cmd...> [WORKING_DIRECTORY <dir>])
 # A test that runs inside the Wine session (display, prefix, registered servers).
 function(ambrelle_add_test)

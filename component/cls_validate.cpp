@@ -7,6 +7,7 @@
 #include "mmts.h"
 #include "rejection_set.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
@@ -86,15 +87,9 @@ HRESULT ClsValidate::QueryValidate(IDispatch* bill_info, VARIANT* result) {
 
     IDispatch* records = nullptr;
     if (validate_rs_) validate_rs_.CopyTo(IID_PPV_ARGS(&records));
-    VARIANT args[bill_info::kQueryValidateArgCount];
-    V_VT(&args[3]) = VT_BSTR;
-    V_BSTR(&args[3]) = props.get();
-    V_VT(&args[2]) = VT_BYREF | VT_DISPATCH;
-    V_DISPATCHREF(&args[2]) = &records;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &fid_;
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &query_class_;
+    // Last argument first: the query kind, the bill, the record set, the session string.
+    VARIANT args[bill_info::kQueryValidateArgCount] = {LongRefValue(&query_class_), LongRefValue(&fid_),
+                                                       DispatchRefValue(&records), BorrowedText(props.get())};
     hr = CallByName(bill_info, bill_info::kQueryValidate, args, bill_info::kQueryValidateArgCount, result);
     ComPtr<IDispatch> returned(records);  // takes its own reference
     if (records) records->Release();

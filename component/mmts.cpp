@@ -6,6 +6,7 @@
 #include "late_binding.h"
 #include "share_props.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
@@ -17,11 +18,7 @@ namespace {
 const GUID kNoInterface = {};
 
 HRESULT CallGetProperty(IDispatch* service, LONG* process_id, BSTR* name, VARIANT* result) {
-    VARIANT args[2];
-    V_VT(&args[0]) = VT_BYREF | VT_BSTR;  // the name, last argument first
-    V_BSTRREF(&args[0]) = name;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = process_id;
+    VARIANT args[2] = {BstrRefValue(name), LongRefValue(process_id)};  // the name, last argument first
     return CallByName(service, share_props::kGetProperty, args, 2, result);
 }
 

@@ -5,6 +5,7 @@
 #include "recordset_access.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
@@ -57,13 +58,6 @@ HRESULT CreateEmptyRejectionSet(ComPtr<_ADORecordset>* created) {
     return S_OK;
 }
 
-VARIANT TextValue(BSTR text) {
-    VARIANT value;
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = text;
-    return value;
-}
-
 // Writes the lines: each field by its name through Collect, the names and
 // the empty text made once for the whole set.
 class LineWriter {
@@ -91,14 +85,14 @@ public:
         V_VT(&null) = VT_NULL;
         const VARIANT values[] = {
             first ? first->fid.get() : zero,
-            TextValue(first ? first->ordinal.get() : empty_text_.get()),
+            BorrowedText(first ? first->ordinal.get() : empty_text_.get()),
             first ? first->validate_date.get() : null,
-            TextValue(piece_text.get()),
-            first ? first->rejected_branch.get() : TextValue(empty_text_.get()),
-            first ? first->rejecting_branch.get() : TextValue(empty_text_.get()),
+            BorrowedText(piece_text.get()),
+            first ? first->rejected_branch.get() : BorrowedText(empty_text_.get()),
+            first ? first->rejecting_branch.get() : BorrowedText(empty_text_.get()),
         };
         for (size_t i = 0; i < ARRAYSIZE(kRejectionFields); ++i) {
-            hr = lines->put_Collect(TextValue(names_[i].get()), values[i]);
+            hr = lines->put_Collect(BorrowedText(names_[i].get()), values[i]);
             if (FAILED(hr)) return hr;
         }
         return S_OK;

@@ -3,6 +3,7 @@
 #include "late_binding.h"
 #include "tessary.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -21,9 +22,7 @@ HRESULT GetObjectProperty(IDispatch* object, DISPID member, VARIANT* args, UINT 
 }
 
 HRESULT PutLong(IDispatch* object, DISPID member, LONG value) {
-    VARIANT arg;
-    V_VT(&arg) = VT_I4;
-    V_I4(&arg) = value;
+    VARIANT arg = LongValue(value);
     return InvokeById(object, member, DISPATCH_PROPERTYPUT, &arg, 1, nullptr);
 }
 
@@ -43,41 +42,43 @@ HRESULT GridControl::Sheet(ComPtr<IDispatch>* sheet) const {
     return GetObjectProperty(control_.Get(), tessary::kDispidSheet, nullptr, 0, sheet);
 }
 
-HRESULT GridControl::PutRowCount(LONG rows) const {
+namespace {
+
+// Makes `call` on the grid's sheet object.
+template <typename Call>
+HRESULT WithSheet(const GridControl& grid, Call call) {
     ComPtr<IDispatch> sheet;
-    HRESULT hr = Sheet(&sheet);
-    return FAILED(hr) ? hr : PutLong(sheet.Get(), tessary::kDispidSheetRows, rows);
+    HRESULT hr = grid.Sheet(&sheet);
+    return FAILED(hr) ? hr : call(sheet.Get());
+}
+
+}  // namespace
+
+HRESULT GridControl::PutRowCount(LONG rows) const {
+    return WithSheet(*this, [&](IDispatch* sheet) { return PutLong(sheet, tessary::kDispidSheetRows, rows); });
 }
 
 HRESULT GridControl::GetRowCount(LONG* rows) const {
-    ComPtr<IDispatch> sheet;
-    HRESULT hr = Sheet(&sheet);
-    return FAILED(hr) ? hr : GetLong(sheet.Get(), tessary::kDispidSheetRows, rows);
+    return WithSheet(*this, [&](IDispatch* sheet) { return GetLong(sheet, tessary::kDispidSheetRows, rows); });
 }
 
 HRESULT GridControl::PutColumnCount(LONG columns) const {
-    ComPtr<IDispatch> sheet;
-    HRESULT hr = Sheet(&sheet);
-    return FAILED(hr) ? hr : PutLong(sheet.Get(), tessary::kDispidSheetCols, columns);
+    return WithSheet(*this, [&](IDispatch* sheet) { return PutLong(sheet, tessary::kDispidSheetCols, columns); });
 }
 
 HRESULT GridControl::GetColumnCount(LONG* columns) const {
-    ComPtr<IDispatch> sheet;
-    HRESULT hr = Sheet(&sheet);
-    return FAILED(hr) ? hr : GetLong(sheet.Get(), tessary::kDispidSheetCols, columns);
+    return WithSheet(*this, [&](IDispatch* sheet) { return GetLong(sheet, tessary::kDispidSheetCols, columns); });
 }
 
 HRESULT GridControl::Refresh() const {
-    ComPtr<IDispatch> sheet;
-    HRESULT hr = Sheet(&sheet);
-    return FAILED(hr) ? hr : InvokeById(sheet.Get(), tessary::kDispidSheetRefresh, DISPATCH_METHOD, nullptr, 0, nullptr);
+    return WithSheet(*this, [](IDispatch* sheet) {
+        return InvokeById(sheet, tessary::kDispidSheetRefresh, DISPATCH_METHOD, nullptr, 0, nullptr);
+    });
 }
 
 HRESULT GridControl::Column(LONG column, ComPtr<IDispatch>* object) const {
     if (!control_) return E_UNEXPECTED;
-    VARIANT arg;
-    V_VT(&arg) = VT_BYREF | VT_I4;
-    V_I4REF(&arg) = &column;
+    VARIANT arg = LongRefValue(&column);
     return GetObjectProperty(control_.Get(), tessary::kDispidColumn, &arg, 1, object);
 }
 
@@ -97,15 +98,11 @@ HRESULT GridControl::PutColumnWidth(LONG column, const VARIANT& width) const {
 
 HRESULT GridControl::MarkRow(LONG index) const {
     if (!control_) return E_UNEXPECTED;
-    VARIANT arg;
-    V_VT(&arg) = VT_I4;
-    V_I4(&arg) = index;
+    VARIANT arg = LongValue(index);
     ComPtr<IDispatch> row;
     HRESULT hr = GetObjectProperty(control_.Get(), tessary::kDispidRow, &arg, 1, &row);
     if (FAILED(hr)) return hr;
-    VARIANT mark;
-    V_VT(&mark) = VT_BOOL;
-    V_BOOL(&mark) = VARIANT_TRUE;
+    VARIANT mark = BoolValue(true);
     return InvokeById(row.Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYPUT, &mark, 1, nullptr);
 }
 

@@ -11,6 +11,7 @@
 #include "screen_units.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "vb_conversions.h"
 
 using Microsoft::WRL::ComPtr;
@@ -48,20 +49,6 @@ const wchar_t* WindowKeyOf(const WindowKey& key, LONG kind) {
 
 std::wstring ColumnKey(LONG column, LONG kind) {
     return std::to_wstring(column) + (kind == 0 || kind == 2 ? L"ReqValidate" : L"ReqRejValidate");
-}
-
-VARIANT ShortValue(SHORT value) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    return v;
-}
-
-VARIANT SingleValue(float value) {
-    VARIANT v;
-    V_VT(&v) = VT_R4;
-    V_R4(&v) = value;
-    return v;
 }
 
 HRESULT ReadSetting(ISettingsStore* store, const wchar_t* key, VARIANT default_value, VARIANT* value) {
@@ -172,48 +159,68 @@ void PullOntoScreen(HWND window) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-}  // namespace
-
-HRESULT FrmValidateQuery::LoadWindowSettings() {
-    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
+// Calls use(store, key, stored key name, dpi) for each window key, in order,
+// stopping at the first failure; a kind without window settings has none.
+template <typename Use>
+HRESULT ForEachWindowKey(LONG kind, Use use) {
+    if (!WindowKeyOf(kWindowKeys[0], kind)) return S_OK;
     ComPtr<ISettingsStore> store;
     HRESULT hr = GetSettingsStore(&store);
     if (FAILED(hr)) return hr;
     const ScreenDpi dpi;
     for (const WindowKey& key : kWindowKeys) {
-        UniqueVariant stored;
-        hr = ReadSetting(store.Get(), WindowKeyOf(key, QueryClass), ShortValue(key.default_twips), stored.ptr());
-        if (FAILED(hr)) return hr;
-        float twips = 0;
-        hr = ToSingle(stored.get(), &twips);
-        if (FAILED(hr)) return hr;
-        hr = SetWindowPropertyTwips(hwnd_, key.property, twips, dpi);
+        hr = use(store.Get(), key, WindowKeyOf(key, kind), dpi);
         if (FAILED(hr)) return hr;
     }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT FrmValidateQuery::LoadWindowSettings() {
+    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
+    HRESULT hr = ForEachWindowKey(QueryClass, [&](ISettingsStore* store, const WindowKey& key, const wchar_t* name,
+                                                 const ScreenDpi& dpi) {
+        UniqueVariant stored;
+        HRESULT read = ReadSetting(store, name, ShortValue(key.default_twips), stored.ptr());
+        if (FAILED(read)) return read;
+        float twips = 0;
+        read = ToSingle(stored.get(), &twips);
+        return FAILED(read) ? read : SetWindowPropertyTwips(hwnd_, key.property, twips, dpi);
+    });
+    if (FAILED(hr)) return hr;
     PullOntoScreen(hwnd_);
     return S_OK;
 }
 
 HRESULT FrmValidateQuery::SaveWindowSettings() {
-    if (!WindowKeyOf(kWindowKeys[0], QueryClass)) return S_OK;
-    ComPtr<ISettingsStore> store;
-    HRESULT hr = GetSettingsStore(&store);
-    if (FAILED(hr)) return hr;
-    const ScreenDpi dpi;
-    for (const WindowKey& key : kWindowKeys) {
-        hr = WriteSetting(store.Get(), WindowKeyOf(key, QueryClass), WindowPropertyTwips(hwnd_, key.property, dpi));
-        if (FAILED(hr)) return hr;
-    }
-    return S_OK;
+    return ForEachWindowKey(QueryClass, [&](ISettingsStore* store, const WindowKey& key, const wchar_t* name,
+                                            const ScreenDpi& dpi) {
+        return WriteSetting(store, name, WindowPropertyTwips(hwnd_, key.property, dpi));
+    });
 }
 
-void FrmValidateQuery::LoadColumnWidths() {
+namespace {
+
+// Calls use(column) for each column of the grid (from 1). A column that
+// fails is passed over and its error dropped; the others still get their turn.
+template <typename Use>
+void ForEachColumn(const GridControl& grid, Use use) {
     LONG columns = 0;
-    if (FAILED(LdgValidateQuery.GetColumnCount(&columns))) {
+    if (FAILED(grid.GetColumnCount(&columns))) {
         SetErrorInfo(0, nullptr);
         return;
     }
     for (LONG column = 1; column <= columns; ++column) {
+        if (FAILED(use(column))) SetErrorInfo(0, nullptr);
+    }
+}
+
+}  // namespace
+
+void FrmValidateQuery::LoadColumnWidths() {
+    // A column that fails keeps its width.
+    ForEachColumn(LdgValidateQuery, [&](LONG column) {
         ComPtr<ISettingsStore> store;
         HRESULT hr = GetSettingsStore(&store);
         UniqueVariant width;
@@ -221,27 +228,21 @@ void FrmValidateQuery::LoadColumnWidths() {
             hr = ReadSetting(store.Get(), ColumnKey(column, QueryClass).c_str(), ShortValue(kDefaultColumnWidth),
                              width.ptr());
         if (SUCCEEDED(hr)) hr = LdgValidateQuery.PutColumnWidth(column, width.get());
-        // A column that fails keeps its width; the others still get theirs.
-        if (FAILED(hr)) SetErrorInfo(0, nullptr);
-    }
+        return hr;
+    });
 }
 
 void FrmValidateQuery::SaveColumnWidths() {
-    LONG columns = 0;
-    if (FAILED(LdgValidateQuery.GetColumnCount(&columns))) {
-        SetErrorInfo(0, nullptr);
-        return;
-    }
-    for (LONG column = 1; column <= columns; ++column) {
+    // A column that fails is not written.
+    ForEachColumn(LdgValidateQuery, [&](LONG column) {
         UniqueVariant width;
         HRESULT hr = LdgValidateQuery.GetColumnWidth(column, width.ptr());
         if (SUCCEEDED(hr)) hr = VariantChangeType(width.ptr(), width.ptr(), 0, VT_R4);
         ComPtr<ISettingsStore> store;
         if (SUCCEEDED(hr)) hr = GetSettingsStore(&store);
         if (SUCCEEDED(hr)) hr = WriteSetting(store.Get(), ColumnKey(column, QueryClass).c_str(), V_R4(width.ptr()));
-        // A column that fails is not written; the others still are.
-        if (FAILED(hr)) SetErrorInfo(0, nullptr);
-    }
+        return hr;
+    });
 }
 
 }  // namespace ambrelle

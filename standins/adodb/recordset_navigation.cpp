@@ -1,11 +1,28 @@
 // Moving through the rows of a record set, and where it stands.
 #include "recordset.h"
 
+#include <type_traits>
+
 #include "optional_argument.h"
 
 using ambrelle::UniqueVariant;
 
 namespace ado_standin {
+
+namespace {
+
+// A property of an open record set: *out is `closed` until the set is found
+// open, then what value() gives.
+template <typename T, typename Value>
+HRESULT OpenSetProperty(bool open, T* out, std::remove_reference_t<T> closed, Value value) {
+    if (!out) return E_POINTER;
+    *out = closed;
+    if (!open) return RaiseAdoError(AdoError::kObjectClosed, ErrorSource::kRecordset);
+    *out = value();
+    return S_OK;
+}
+
+}  // namespace
 
 HRESULT Recordset::Navigate(LONG_PTR position) {
     CommitRow();
@@ -79,37 +96,23 @@ STDMETHODIMP Recordset::Move(ADO_LONGPTR num_records, VARIANT start) {
 }
 
 STDMETHODIMP Recordset::get_BOF(VARIANT_BOOL* bof) {
-    if (!bof) return E_POINTER;
-    *bof = VARIANT_FALSE;
-    if (!open_) return RaiseAdoError(AdoError::kObjectClosed, kSource);
-    *bof = AtBof() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return OpenSetProperty(open_, bof, VARIANT_FALSE, [&] { return AtBof() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 STDMETHODIMP Recordset::get_EOF(VARIANT_BOOL* eof) {
-    if (!eof) return E_POINTER;
-    *eof = VARIANT_FALSE;
-    if (!open_) return RaiseAdoError(AdoError::kObjectClosed, kSource);
-    *eof = AtEof() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return OpenSetProperty(open_, eof, VARIANT_FALSE, [&] { return AtEof() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 STDMETHODIMP Recordset::get_RecordCount(ADO_LONGPTR* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    if (!open_) return RaiseAdoError(AdoError::kObjectClosed, kSource);
     // A row being added counts already.
-    *count = row_count();
-    return S_OK;
+    return OpenSetProperty(open_, count, 0, [&] { return row_count(); });
 }
 
 STDMETHODIMP Recordset::get_AbsolutePosition(PositionEnum_Param* position) {
-    if (!position) return E_POINTER;
-    *position = adPosUnknown;
-    if (!open_) return RaiseAdoError(AdoError::kObjectClosed, kSource);
-    LONG_PTR value = AtBof() ? LONG_PTR{adPosBOF} : AtEof() ? LONG_PTR{adPosEOF} : current_ + 1;
-    *position = static_cast<PositionEnum_Param>(value);
-    return S_OK;
+    return OpenSetProperty(open_, position, adPosUnknown, [&] {
+        LONG_PTR value = AtBof() ? LONG_PTR{adPosBOF} : AtEof() ? LONG_PTR{adPosEOF} : current_ + 1;
+        return static_cast<PositionEnum_Param>(value);
+    });
 }
 
 STDMETHODIMP Recordset::put_AbsolutePosition(PositionEnum_Param position) {

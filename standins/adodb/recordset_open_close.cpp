@@ -2,8 +2,11 @@
 #include "recordset.h"
 
 #include "optional_argument.h"
+#include "out_values.h"
 
 namespace ado_standin {
+
+using ambrelle::ReturnValue;
 
 STDMETHODIMP Recordset::Open(VARIANT source, VARIANT active_connection, CursorTypeEnum cursor_type,
                              LockTypeEnum lock_type, LONG) {
@@ -53,10 +56,6 @@ STDMETHODIMP Recordset::Close() {
     return S_OK;
 }
 
-STDMETHODIMP Recordset::get_State(LONG* state) {
-    if (!state) return E_POINTER;
-    *state = open_ ? adStateOpen : adStateClosed;
-    return S_OK;
-}
+STDMETHODIMP Recordset::get_State(LONG* state) { return ReturnValue(state, open_ ? adStateOpen : adStateClosed); }
 
 }  // namespace ado_standin

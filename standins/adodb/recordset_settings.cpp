@@ -3,56 +3,51 @@
 #include "recordset.h"
 
 #include "optional_argument.h"
+#include "out_values.h"
 
 namespace ado_standin {
 
-STDMETHODIMP Recordset::get_CursorType(CursorTypeEnum* cursor_type) {
-    if (!cursor_type) return E_POINTER;
-    *cursor_type = cursor_type_;
-    return S_OK;
+using ambrelle::ReturnValue;
+
+namespace {
+
+// Whether a setting that only a closed record set takes may take a value.
+HRESULT CheckClosedSetting(bool open, bool valid) {
+    if (open) return RaiseAdoError(AdoError::kObjectOpen, ErrorSource::kRecordset);
+    return valid ? S_OK : RaiseAdoError(AdoError::kInvalidArgument, ErrorSource::kRecordset);
 }
+
+}  // namespace
+
+STDMETHODIMP Recordset::get_CursorType(CursorTypeEnum* cursor_type) { return ReturnValue(cursor_type, cursor_type_); }
 
 STDMETHODIMP Recordset::put_CursorType(CursorTypeEnum cursor_type) {
-    if (open_) return RaiseAdoError(AdoError::kObjectOpen, kSource);
-    if (cursor_type < adOpenForwardOnly || cursor_type > adOpenStatic)
-        return RaiseAdoError(AdoError::kInvalidArgument, kSource);
-    cursor_type_ = cursor_type;
-    return S_OK;
+    HRESULT hr = CheckClosedSetting(open_, cursor_type >= adOpenForwardOnly && cursor_type <= adOpenStatic);
+    if (SUCCEEDED(hr)) cursor_type_ = cursor_type;
+    return hr;
 }
 
-STDMETHODIMP Recordset::get_LockType(LockTypeEnum* lock_type) {
-    if (!lock_type) return E_POINTER;
-    *lock_type = lock_type_;
-    return S_OK;
-}
+STDMETHODIMP Recordset::get_LockType(LockTypeEnum* lock_type) { return ReturnValue(lock_type, lock_type_); }
 
 STDMETHODIMP Recordset::put_LockType(LockTypeEnum lock_type) {
-    if (open_) return RaiseAdoError(AdoError::kObjectOpen, kSource);
-    if (lock_type < adLockReadOnly || lock_type > adLockBatchOptimistic)
-        return RaiseAdoError(AdoError::kInvalidArgument, kSource);
+    HRESULT hr = CheckClosedSetting(open_, lock_type >= adLockReadOnly && lock_type <= adLockBatchOptimistic);
+    if (FAILED(hr)) return hr;
     lock_type_ = lock_type;
     lock_type_chosen_ = true;
     return S_OK;
 }
 
 STDMETHODIMP Recordset::get_CursorLocation(CursorLocationEnum* location) {
-    if (!location) return E_POINTER;
-    *location = cursor_location_;
-    return S_OK;
+    return ReturnValue(location, cursor_location_);
 }
 
 STDMETHODIMP Recordset::put_CursorLocation(CursorLocationEnum location) {
-    if (open_) return RaiseAdoError(AdoError::kObjectOpen, kSource);
-    if (location != adUseServer && location != adUseClient) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
-    cursor_location_ = location;
-    return S_OK;
+    HRESULT hr = CheckClosedSetting(open_, location == adUseServer || location == adUseClient);
+    if (SUCCEEDED(hr)) cursor_location_ = location;
+    return hr;
 }
 
-STDMETHODIMP Recordset::get_CacheSize(long* size) {
-    if (!size) return E_POINTER;
-    *size = cache_size_;
-    return S_OK;
-}
+STDMETHODIMP Recordset::get_CacheSize(long* size) { return ReturnValue(size, cache_size_); }
 
 STDMETHODIMP Recordset::put_CacheSize(long size) {
     if (size <= 0) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
@@ -60,17 +55,12 @@ STDMETHODIMP Recordset::put_CacheSize(long size) {
     return S_OK;
 }
 
-STDMETHODIMP Recordset::get_MaxRecords(ADO_LONGPTR* max_records) {
-    if (!max_records) return E_POINTER;
-    *max_records = max_records_;
-    return S_OK;
-}
+STDMETHODIMP Recordset::get_MaxRecords(ADO_LONGPTR* max_records) { return ReturnValue(max_records, max_records_); }
 
 STDMETHODIMP Recordset::put_MaxRecords(ADO_LONGPTR max_records) {
-    if (open_) return RaiseAdoError(AdoError::kObjectOpen, kSource);
-    if (max_records < 0) return RaiseAdoError(AdoError::kInvalidArgument, kSource);
-    max_records_ = max_records;
-    return S_OK;
+    HRESULT hr = CheckClosedSetting(open_, max_records >= 0);
+    if (SUCCEEDED(hr)) max_records_ = max_records;
+    return hr;
 }
 
 STDMETHODIMP Recordset::Supports(CursorOptionEnum cursor_options, VARIANT_BOOL* supported) {

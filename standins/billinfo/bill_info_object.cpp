@@ -151,14 +151,8 @@ HRESULT BillInfoObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) BillInfoObject(), riid, object);
 }
 
-STDMETHODIMP BillInfoObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    static const DispatchMember kMembers[] = {{L"QueryValidate", kDispidQueryValidate}};
-    return MemberIdsOfNames(kMembers, riid, names, count, ids);
-}
-
-STDMETHODIMP BillInfoObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+HRESULT BillInfoObject::InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                     UINT* arg_err) {
     if (result) VariantInit(result);
     if (member != kDispidQueryValidate || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     return QueryValidate(params, result, excep, arg_err);

@@ -11,26 +11,22 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "com_object.h"
 #include "dispatch_support.h"
 
 namespace ambrelle {
 
 constexpr DISPID kDispidQueryValidate = 1;
 
-class BillInfoObject final : public ComObject<Answers<DispatchWithoutTypeInfo, IID_IUnknown, IID_IDispatch>,
-                                              SupportsErrorInfo<IID_IDispatch>> {
+class BillInfoObject final : public HandWrittenDispatchObject<BillInfoObject, SupportsErrorInfo<IID_IDispatch>> {
 public:
     static HRESULT Create(REFIID riid, void** object);
-
-    // IDispatch, written by hand so that every argument is seen as the caller passed it
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
+    static constexpr DispatchMember kMembers[] = {{L"QueryValidate", kDispidQueryValidate}};
 
 private:
     BillInfoObject() = default;
     ~BillInfoObject() = default;
+    HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                         UINT* arg_err) override;
     HRESULT QueryValidate(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* arg_err);
 };
 

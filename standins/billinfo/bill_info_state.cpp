@@ -1,5 +1,7 @@
 #include "bill_info_state.h"
 
+#include "out_values.h"
+
 namespace ambrelle {
 
 BillInfoState& BillInfoState::Instance() {
@@ -10,9 +12,7 @@ BillInfoState& BillInfoState::Instance() {
 // The steering and the records live as long as the process: once they exist,
 // the DLL stays loaded even when COM finds no object of it alive.
 BillInfoState::BillInfoState() {
-    HMODULE pinned = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCWSTR>(&BillInfoState::Instance), &pinned);
+    PinThisModule();
     ResetLocked();
 }
 
@@ -20,18 +20,9 @@ void BillInfoState::ResetLocked() {
     result_.reset();
     V_VT(result_.ptr()) = VT_BOOL;
     V_BOOL(result_.ptr()) = VARIANT_TRUE;
-    error_ = S_OK;
-    error_source_.clear();
-    error_description_.clear();
-    delivery_ = Delivery::kAuto;
-    rows_ = RowSource::kSampleData;
-    generated_count_ = 0;
+    steering_ = Steering{};
     custom_confirmations_.clear();
     custom_rejections_.clear();
-    write_bill_id_ = false;
-    bill_id_to_write_ = 0;
-    write_kind_ = false;
-    kind_to_write_ = 0;
     call_count_ = 0;
     last_call_ = QueryCall{};
     last_delivery_ = DeliveryDone::kNone;
@@ -44,19 +35,10 @@ HRESULT BillInfoState::RecordCall(const QueryCall& call, QueryPlan* plan) {
     last_delivery_ = DeliveryDone::kNone;
     HRESULT hr = VariantCopy(plan->result.ptr(), result_.ptr());
     if (FAILED(hr)) return hr;
-    plan->error = error_;
-    plan->error_source = error_source_;
-    plan->error_description = error_description_;
-    plan->delivery = delivery_;
-    plan->rows = rows_;
-    plan->generated_count = generated_count_;
-    plan->write_bill_id = write_bill_id_;
-    plan->bill_id_to_write = bill_id_to_write_;
-    plan->write_kind = write_kind_;
-    plan->kind_to_write = kind_to_write_;
+    static_cast<Steering&>(*plan) = steering_;
     plan->custom_rows.clear();
-    if (rows_ == RowSource::kCustom) {
-        const LONG kind = write_kind_ ? kind_to_write_ : call.kind;
+    if (steering_.rows == RowSource::kCustom) {
+        const LONG kind = steering_.write_kind ? steering_.kind_to_write : call.kind;
         const std::vector<BillRow>& custom =
             LayoutForKind(kind) == BillLayout::kRejection ? custom_rejections_ : custom_confirmations_;
         for (const BillRow& row : custom) {
@@ -91,78 +73,62 @@ HRESULT BillInfoState::ReturnResult(const VARIANT& result) {
 
 void BillInfoState::FailWith(HRESULT error, const std::wstring& source, const std::wstring& description) {
     ProcessLock::Held held(lock_);
-    error_ = error;
-    error_source_ = source;
-    error_description_ = description;
+    steering_.error = error;
+    steering_.error_source = source;
+    steering_.error_description = description;
 }
 
 void BillInfoState::SetDelivery(Delivery delivery) {
     ProcessLock::Held held(lock_);
-    delivery_ = delivery;
+    steering_.delivery = delivery;
 }
 
-Delivery BillInfoState::GetDelivery() {
-    ProcessLock::Held held(lock_);
-    return delivery_;
-}
+Delivery BillInfoState::GetDelivery() { return lock_.Read(steering_.delivery); }
 
 void BillInfoState::WriteBackBillId(LONG bill_id) {
     ProcessLock::Held held(lock_);
-    write_bill_id_ = true;
-    bill_id_to_write_ = bill_id;
+    steering_.write_bill_id = true;
+    steering_.bill_id_to_write = bill_id;
 }
 
 void BillInfoState::WriteBackQueryKind(LONG kind) {
     ProcessLock::Held held(lock_);
-    write_kind_ = true;
-    kind_to_write_ = kind;
+    steering_.write_kind = true;
+    steering_.kind_to_write = kind;
+}
+
+void BillInfoState::ServeLocked(RowSource source) {
+    steering_.rows = source;
+    custom_confirmations_.clear();
+    custom_rejections_.clear();
 }
 
 void BillInfoState::ServeSampleData() {
     ProcessLock::Held held(lock_);
-    rows_ = RowSource::kSampleData;
-    custom_confirmations_.clear();
-    custom_rejections_.clear();
+    ServeLocked(RowSource::kSampleData);
 }
 
 void BillInfoState::ServeEmptySet() {
     ProcessLock::Held held(lock_);
-    rows_ = RowSource::kEmpty;
-    custom_confirmations_.clear();
-    custom_rejections_.clear();
+    ServeLocked(RowSource::kEmpty);
 }
 
 void BillInfoState::ServeGeneratedRows(LONG count) {
     ProcessLock::Held held(lock_);
-    rows_ = RowSource::kGenerated;
-    generated_count_ = count;
-    custom_confirmations_.clear();
-    custom_rejections_.clear();
+    ServeLocked(RowSource::kGenerated);
+    steering_.generated_count = count;
 }
 
 void BillInfoState::AddCustomRow(BillLayout layout, BillRow row) {
     ProcessLock::Held held(lock_);
-    if (rows_ != RowSource::kCustom) {
-        custom_confirmations_.clear();
-        custom_rejections_.clear();
-    }
-    rows_ = RowSource::kCustom;
+    if (steering_.rows != RowSource::kCustom) ServeLocked(RowSource::kCustom);
     (layout == BillLayout::kRejection ? custom_rejections_ : custom_confirmations_).push_back(std::move(row));
 }
 
-LONG BillInfoState::CallCount() {
-    ProcessLock::Held held(lock_);
-    return call_count_;
-}
+LONG BillInfoState::CallCount() { return lock_.Read(call_count_); }
 
-QueryCall BillInfoState::LastCall() {
-    ProcessLock::Held held(lock_);
-    return last_call_;
-}
+QueryCall BillInfoState::LastCall() { return lock_.Read(last_call_); }
 
-DeliveryDone BillInfoState::LastDelivery() {
-    ProcessLock::Held held(lock_);
-    return last_delivery_;
-}
+DeliveryDone BillInfoState::LastDelivery() { return lock_.Read(last_delivery_); }
 
 }  // namespace ambrelle

@@ -46,20 +46,24 @@ struct QueryCall {
     LONG kind = 0;
 };
 
-// The steering as it stood when a call came in.
-struct QueryPlan {
-    UniqueVariant result;
+// The steering's plain settings; a reset brings back these defaults.
+struct Steering {
     HRESULT error = S_OK;
     std::wstring error_source;
     std::wstring error_description;
     Delivery delivery = Delivery::kAuto;
     RowSource rows = RowSource::kSampleData;
     LONG generated_count = 0;
-    std::vector<BillRow> custom_rows;  // of the layout of the call's kind after write-back
     bool write_bill_id = false;
     LONG bill_id_to_write = 0;
     bool write_kind = false;
     LONG kind_to_write = 0;
+};
+
+// The steering as it stood when a call came in.
+struct QueryPlan : Steering {
+    UniqueVariant result;
+    std::vector<BillRow> custom_rows;  // of the layout of the call's kind after write-back
 };
 
 class BillInfoState {
@@ -91,21 +95,14 @@ public:
 private:
     BillInfoState();
     void ResetLocked();
+    // Rows from source, with no rows a test added.
+    void ServeLocked(RowSource source);
 
     ProcessLock lock_;
     UniqueVariant result_;
-    HRESULT error_ = S_OK;
-    std::wstring error_source_;
-    std::wstring error_description_;
-    Delivery delivery_ = Delivery::kAuto;
-    RowSource rows_ = RowSource::kSampleData;
-    LONG generated_count_ = 0;
+    Steering steering_;
     std::vector<BillRow> custom_confirmations_;
     std::vector<BillRow> custom_rejections_;
-    bool write_bill_id_ = false;
-    LONG bill_id_to_write_ = 0;
-    bool write_kind_ = false;
-    LONG kind_to_write_ = 0;
     LONG call_count_ = 0;
     QueryCall last_call_;
     DeliveryDone last_delivery_ = DeliveryDone::kNone;

@@ -48,13 +48,4 @@ bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
                                length) == length;
 }
 
-HRESULT TextVariant(const std::wstring& text, VARIANT* value) {
-    VariantInit(value);
-    BSTR copy = SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-    if (!copy) return E_OUTOFMEMORY;
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = copy;
-    return S_OK;
-}
-
 }  // namespace ambrelle

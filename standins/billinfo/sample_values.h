@@ -1,10 +1,12 @@
-// Values of the sample data as VARIANTs: text from UTF-8, local times.
+// Values of the sample data as VARIANTs: text from UTF-8 (TextVariant), local times.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <string>
+
+#include "out_values.h"
 
 namespace ambrelle {
 
@@ -23,8 +25,5 @@ DATE DateAfter(const LocalTime& start, long long seconds);
 
 // UTF-8 to UTF-16; false for invalid UTF-8.
 bool WideFromUtf8(const std::string& utf8, std::wstring* wide);
-
-// VT_BSTR holding the text.
-HRESULT TextVariant(const std::wstring& text, VARIANT* value);
 
 }  // namespace ambrelle

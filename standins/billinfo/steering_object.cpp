@@ -6,15 +6,15 @@
 #include "bill_info_state.h"
 #include "com_error.h"
 #include "dispatch_support.h"
+#include "out_values.h"
 #include "sample_bills.h"
+#include "variant_values.h"
 
 namespace ambrelle {
 namespace {
 
 constexpr wchar_t kSource[] = L"Quistral.IBillInfo.Steering";
 constexpr LONG kMostGeneratedRows = 1000000;
-
-std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
 HRESULT RaiseSteeringError(HRESULT hr, const wchar_t* description) {
     return RaiseComError(hr, IID_IBillInfoSteering, kSource, description);
@@ -65,9 +65,7 @@ STDMETHODIMP SteeringObject::FailWith(LONG number, BSTR source, BSTR description
 }
 
 STDMETHODIMP SteeringObject::get_Delivery(BillInfoDelivery* delivery) {
-    if (!delivery) return E_POINTER;
-    *delivery = static_cast<BillInfoDelivery>(BillInfoState::Instance().GetDelivery());
-    return S_OK;
+    return ReturnValue(delivery, BillInfoState::Instance().GetDelivery());
 }
 
 STDMETHODIMP SteeringObject::put_Delivery(BillInfoDelivery delivery) {
@@ -128,16 +126,11 @@ STDMETHODIMP SteeringObject::AddConfirmationRow(VARIANT number, VARIANT name, VA
 }
 
 STDMETHODIMP SteeringObject::get_CallCount(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = BillInfoState::Instance().CallCount();
-    return S_OK;
+    return ReturnValue(count, BillInfoState::Instance().CallCount());
 }
 
 STDMETHODIMP SteeringObject::get_LastPropsString(BSTR* props) {
-    if (!props) return E_POINTER;
-    const std::wstring last = BillInfoState::Instance().LastCall().props;
-    *props = SysAllocStringLen(last.c_str(), static_cast<UINT>(last.size()));
-    return *props ? S_OK : E_OUTOFMEMORY;
+    return ReturnText(BillInfoState::Instance().LastCall().props, props);
 }
 
 STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
@@ -150,27 +143,19 @@ STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
 }
 
 STDMETHODIMP SteeringObject::get_LastBillId(LONG* bill_id) {
-    if (!bill_id) return E_POINTER;
-    *bill_id = BillInfoState::Instance().LastCall().bill_id;
-    return S_OK;
+    return ReturnValue(bill_id, BillInfoState::Instance().LastCall().bill_id);
 }
 
 STDMETHODIMP SteeringObject::get_LastQueryKind(LONG* kind) {
-    if (!kind) return E_POINTER;
-    *kind = BillInfoState::Instance().LastCall().kind;
-    return S_OK;
+    return ReturnValue(kind, BillInfoState::Instance().LastCall().kind);
 }
 
 STDMETHODIMP SteeringObject::get_LastArgCount(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = BillInfoState::Instance().LastCall().arg_count;
-    return S_OK;
+    return ReturnValue(count, BillInfoState::Instance().LastCall().arg_count);
 }
 
 STDMETHODIMP SteeringObject::get_LastDelivery(BillInfoDelivered* delivered) {
-    if (!delivered) return E_POINTER;
-    *delivered = static_cast<BillInfoDelivered>(BillInfoState::Instance().LastDelivery());
-    return S_OK;
+    return ReturnValue(delivered, BillInfoState::Instance().LastDelivery());
 }
 
 STDMETHODIMP SteeringObject::get_SampleBillIds(LONG kind, VARIANT* ids) {
@@ -183,16 +168,15 @@ STDMETHODIMP SteeringObject::get_SampleBillIds(LONG kind, VARIANT* ids) {
     const std::vector<LONG> found = bills->BillIds(kind);
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(found.size()));
     if (!array) return E_OUTOFMEMORY;
-    for (LONG i = 0; i < static_cast<LONG>(found.size()); ++i) {
-        VARIANT id;
-        VariantInit(&id);
-        V_VT(&id) = VT_I4;
-        V_I4(&id) = found[i];
-        hr = SafeArrayPutElement(array, &i, &id);
-        if (FAILED(hr)) {
-            SafeArrayDestroy(array);
-            return hr;
-        }
+    // The ids are plain numbers: they go into the new array's elements directly.
+    VARIANT* elements = nullptr;
+    hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&elements));
+    if (SUCCEEDED(hr)) {
+        for (size_t i = 0; i < found.size(); ++i) elements[i] = LongValue(found[i]);
+        SafeArrayUnaccessData(array);
+    } else {
+        SafeArrayDestroy(array);
+        return hr;
     }
     V_VT(ids) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(ids) = array;

@@ -18,15 +18,8 @@ HRESULT SharePropsObject::Create(REFIID riid, void** object) {
     return CreateAndQuery(new (std::nothrow) SharePropsObject(), riid, object);
 }
 
-STDMETHODIMP SharePropsObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    static const DispatchMember kMembers[] = {{L"GetProperty", kDispidGetProperty},
-                                              {L"SetProperty", kDispidSetProperty}};
-    return MemberIdsOfNames(kMembers, riid, names, count, ids);
-}
-
-STDMETHODIMP SharePropsObject::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                      VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+HRESULT SharePropsObject::InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                       EXCEPINFO* excep, UINT* arg_err) {
     if (result) VariantInit(result);
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     if (member == kDispidGetProperty) return GetProperty(params, result, excep, arg_err);

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "com_object.h"
 #include "dispatch_support.h"
 
 namespace ambrelle {
@@ -16,19 +15,17 @@ namespace ambrelle {
 constexpr DISPID kDispidGetProperty = 1;
 constexpr DISPID kDispidSetProperty = 2;
 
-class SharePropsObject final : public ComObject<Answers<DispatchWithoutTypeInfo, IID_IUnknown, IID_IDispatch>,
-                                                SupportsErrorInfo<IID_IDispatch>> {
+class SharePropsObject final : public HandWrittenDispatchObject<SharePropsObject, SupportsErrorInfo<IID_IDispatch>> {
 public:
     static HRESULT Create(REFIID riid, void** object);
-
-    // IDispatch, written by hand so that every argument is seen as the caller passed it
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
+    static constexpr DispatchMember kMembers[] = {{L"GetProperty", kDispidGetProperty},
+                                                  {L"SetProperty", kDispidSetProperty}};
 
 private:
     SharePropsObject() = default;
     ~SharePropsObject() = default;
+    HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                         UINT* arg_err) override;
     HRESULT GetProperty(DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* arg_err);
     HRESULT SetProperty(DISPPARAMS* params, EXCEPINFO* excep, UINT* arg_err);
 };

@@ -1,5 +1,6 @@
 #include "shared_state.h"
 
+#include "out_values.h"
 
 namespace ambrelle {
 namespace {
@@ -20,11 +21,7 @@ SharedState& SharedState::Instance() {
 
 // Published properties live as long as the process: once the state exists,
 // the DLL stays loaded even when COM finds no object of it alive.
-SharedState::SharedState() {
-    HMODULE pinned = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCWSTR>(&SharedState::Instance), &pinned);
-}
+SharedState::SharedState() { PinThisModule(); }
 
 SharedState::Property* SharedState::Find(LONG process_id, const std::wstring& name) {
     for (Property& property : properties_) {
@@ -154,14 +151,8 @@ LONG SharedState::CallCount(const std::wstring& name) {
     return 0;
 }
 
-LONG SharedState::TotalCalls() {
-    ProcessLock::Held held(lock_);
-    return total_calls_;
-}
+LONG SharedState::TotalCalls() { return lock_.Read(total_calls_); }
 
-PropertyCall SharedState::LastCall() {
-    ProcessLock::Held held(lock_);
-    return last_call_;
-}
+PropertyCall SharedState::LastCall() { return lock_.Read(last_call_); }
 
 }  // namespace ambrelle

@@ -4,14 +4,13 @@
 
 #include "com_error.h"
 #include "dispatch_support.h"
+#include "out_values.h"
 #include "shared_state.h"
 
 namespace ambrelle {
 namespace {
 
 constexpr wchar_t kSource[] = L"Venlock.ShareProps.Steering";
-
-std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
 HRESULT RaiseSteeringError(HRESULT hr, const wchar_t* description) {
     return RaiseComError(hr, IID_ISharePropsSteering, kSource, description);
@@ -55,28 +54,19 @@ STDMETHODIMP SteeringObject::AnswerFromStore() {
 }
 
 STDMETHODIMP SteeringObject::get_CallCount(BSTR name, LONG* count) {
-    if (!count) return E_POINTER;
-    *count = SharedState::Instance().CallCount(TextOf(name));
-    return S_OK;
+    return ReturnValue(count, SharedState::Instance().CallCount(TextOf(name)));
 }
 
 STDMETHODIMP SteeringObject::get_TotalCalls(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = SharedState::Instance().TotalCalls();
-    return S_OK;
+    return ReturnValue(count, SharedState::Instance().TotalCalls());
 }
 
 STDMETHODIMP SteeringObject::get_LastProcessId(LONG* process_id) {
-    if (!process_id) return E_POINTER;
-    *process_id = SharedState::Instance().LastCall().process_id;
-    return S_OK;
+    return ReturnValue(process_id, SharedState::Instance().LastCall().process_id);
 }
 
 STDMETHODIMP SteeringObject::get_LastName(BSTR* name) {
-    if (!name) return E_POINTER;
-    const std::wstring last = SharedState::Instance().LastCall().name;
-    *name = SysAllocStringLen(last.c_str(), static_cast<UINT>(last.size()));
-    return *name ? S_OK : E_OUTOFMEMORY;
+    return ReturnText(SharedState::Instance().LastCall().name, name);
 }
 
 STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
@@ -88,9 +78,7 @@ STDMETHODIMP SteeringObject::get_LastArgType(LONG position, LONG* vartype) {
 }
 
 STDMETHODIMP SteeringObject::get_LastArgCount(LONG* count) {
-    if (!count) return E_POINTER;
-    *count = SharedState::Instance().LastCall().arg_count;
-    return S_OK;
+    return ReturnValue(count, SharedState::Instance().LastCall().arg_count);
 }
 
 STDMETHODIMP SteeringObject::get_PublishedValue(LONG process_id, BSTR name, VARIANT* value) {

@@ -7,23 +7,21 @@
 
 #include <string>
 
-#include "com_object.h"
 #include "dispatch_support.h"
 
 namespace ambrelle {
 
-class TextValueObject final : public ComObject<Answers<DispatchWithoutTypeInfo, IID_IUnknown, IID_IDispatch>> {
+class TextValueObject final : public HandWrittenDispatchObject<TextValueObject> {
 public:
     static HRESULT Create(const std::wstring& text, IDispatch** object);
-
-    // IDispatch, written by hand: one read-only property
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg_err) override;
+    // One read-only property.
+    static constexpr DispatchMember kMembers[] = {{L"Value", DISPID_VALUE}};
 
 private:
     explicit TextValueObject(const std::wstring& text) : text_(text) {}
     ~TextValueObject() = default;
+    HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                         UINT* arg_err) override;
 
     std::wstring text_;
 };

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "com_object.h"
 #include "dispatch_without_type_info.h"
 
 namespace ambrelle {
@@ -54,5 +55,31 @@ HRESULT MemberIdsOfNames(const DispatchMember (&members)[member_count], REFIID r
                          DISPID* ids) {
     return MemberIdsOfNames(members, member_count, riid, names, count, ids);
 }
+
+// IDispatch written by hand, so that every argument is seen as the caller
+// passed it: names resolve through Object::kMembers, and calls for IID_NULL
+// reach Object's InvokeMember.
+template <typename Object>
+class HandWrittenDispatch : public DispatchWithoutTypeInfo {
+public:
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return MemberIdsOfNames(Object::kMembers, riid, names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        return InvokeMember(member, flags, params, result, excep, arg_err);
+    }
+
+protected:
+    virtual HRESULT InvokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                 UINT* arg_err) = 0;
+};
+
+// An object whose one interface is such an IDispatch, with the further
+// interface-table entries given.
+template <typename Object, typename... MoreEntries>
+using HandWrittenDispatchObject =
+    ComObject<Answers<HandWrittenDispatch<Object>, IID_IUnknown, IID_IDispatch>, MoreEntries...>;
 
 }  // namespace ambrelle

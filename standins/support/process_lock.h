@@ -23,6 +23,13 @@ public:
         ProcessLock& lock_;
     };
 
+    // A copy of a value the lock guards, taken while it is held.
+    template <typename T>
+    T Read(const T& value) {
+        Held held(*this);
+        return value;
+    }
+
 private:
     CRITICAL_SECTION section_;
 };

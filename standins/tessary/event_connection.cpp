@@ -12,21 +12,26 @@ namespace tessary {
 
 namespace {
 
-// A snapshot of the connections at the time it was made.
-class ConnectionEnumerator final
-    : public ambrelle::ComObject<ambrelle::Answers<IEnumConnections, IID_IUnknown, IID_IEnumConnections>> {
+// The interface pointer an enumerated item holds a reference on.
+IUnknown* UnknownOf(const CONNECTDATA& connection) { return connection.pUnk; }
+IUnknown* UnknownOf(IConnectionPoint* point) { return point; }
+
+// An enumerator (Enum, answered for enum_iid) over a snapshot of items made
+// when it was created; it holds a reference on each item's interface.
+template <typename Enum, const IID& enum_iid, typename Item>
+class SnapshotEnumerator final : public ambrelle::ComObject<ambrelle::Answers<Enum, IID_IUnknown, enum_iid>> {
 public:
-    explicit ConnectionEnumerator(std::vector<CONNECTDATA> items, size_t position = 0)
+    explicit SnapshotEnumerator(std::vector<Item> items, size_t position = 0)
         : items_(std::move(items)), position_(position) {
-        for (CONNECTDATA& item : items_) item.pUnk->AddRef();
+        for (Item& item : items_) AddRefItem(item);
     }
 
-    STDMETHODIMP Next(ULONG count, CONNECTDATA* out, ULONG* fetched) override {
+    STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
         if (!out || (count > 1 && !fetched)) return E_POINTER;
         ULONG done = 0;
         for (; done < count && position_ < items_.size(); ++done, ++position_) {
             out[done] = items_[position_];
-            out[done].pUnk->AddRef();
+            AddRefItem(out[done]);
         }
         if (fetched) *fetched = done;
         return done == count ? S_OK : S_FALSE;
@@ -40,65 +45,36 @@ public:
         position_ = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(IEnumConnections** out) override {
+    STDMETHODIMP Clone(Enum** out) override {
         if (!out) return E_POINTER;
-        *out = new (std::nothrow) ConnectionEnumerator(items_, position_);
+        *out = new (std::nothrow) SnapshotEnumerator(items_, position_);
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
-    ~ConnectionEnumerator() {
-        for (CONNECTDATA& item : items_) item.pUnk->Release();
+    ~SnapshotEnumerator() {
+        for (Item& item : items_)
+            if (IUnknown* unknown = UnknownOf(item)) unknown->Release();
+    }
+    static void AddRefItem(const Item& item) {
+        if (IUnknown* unknown = UnknownOf(item)) unknown->AddRef();
     }
 
-    std::vector<CONNECTDATA> items_;
+    std::vector<Item> items_;
     size_t position_;
 };
 
-class ConnectionPointEnumerator final
-    : public ambrelle::ComObject<ambrelle::Answers<IEnumConnectionPoints, IID_IUnknown, IID_IEnumConnectionPoints>> {
-public:
-    ConnectionPointEnumerator(IConnectionPoint* point, size_t position) : point_(point), position_(position) {}
-
-    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
-        if (!out || (count > 1 && !fetched)) return E_POINTER;
-        ULONG done = 0;
-        if (count > 0 && position_ == 0) {
-            point_.CopyTo(&out[0]);
-            ++position_;
-            done = 1;
-        }
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        if (count == 0) return S_OK;
-        bool enough = count == 1 && position_ == 0;
-        position_ = 1;
-        return enough ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        position_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
-        if (!out) return E_POINTER;
-        *out = new (std::nothrow) ConnectionPointEnumerator(point_.Get(), position_);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
-
-private:
-    ~ConnectionPointEnumerator() = default;
-
-    ComPtr<IConnectionPoint> point_;
-    size_t position_;
-};
+// A snapshot of the connections at the time it was made.
+using ConnectionEnumerator = SnapshotEnumerator<IEnumConnections, IID_IEnumConnections, CONNECTDATA>;
+// The control's one connection point.
+using ConnectionPointEnumerator =
+    SnapshotEnumerator<IEnumConnectionPoints, IID_IEnumConnectionPoints, IConnectionPoint*>;
 
 }  // namespace
 
 HRESULT CreateConnectionPointEnumerator(IConnectionPoint* point, IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) ConnectionPointEnumerator(point, 0);
+    *out = new (std::nothrow) ConnectionPointEnumerator(std::vector<IConnectionPoint*>{point});
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -7,8 +7,15 @@
 #include "com_error.h"
 #include "tessary.h"
 #include "type_info.h"
+#include "variant_values.h"
 
 using Microsoft::WRL::ComPtr;
+using ambrelle::BstrRefValue;
+using ambrelle::LongRefValue;
+using ambrelle::LongValue;
+using ambrelle::ShortRefValue;
+using ambrelle::ShortValue;
+using ambrelle::SingleValue;
 
 namespace tessary {
 
@@ -159,15 +166,8 @@ HRESULT TessaryControl::RequestRowText(LONG row, std::wstring* text, COLORREF* c
     LONG colour_value = static_cast<LONG>(*colour);
     LONG reserved = 0;
     // Arguments in reverse order: Reserved, Color, Text, Row.
-    VARIANT args[kRowTextRequestArgCount];
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &reserved;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &colour_value;
-    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[2]) = &value;
-    V_VT(&args[3]) = VT_I4;
-    V_I4(&args[3]) = row;
+    VARIANT args[kRowTextRequestArgCount] = {LongRefValue(&reserved), LongRefValue(&colour_value),
+                                             BstrRefValue(&value), LongValue(row)};
     DISPPARAMS params = {args, nullptr, kRowTextRequestArgCount, 0};
     HRESULT hr = events_.Fire(kDispidRowTextRequest, &params);
     if (hr == S_OK) {
@@ -187,15 +187,7 @@ HRESULT TessaryControl::RequestRowText(LONG row, std::wstring* text, COLORREF* c
 
 void TessaryControl::FireMouse(DISPID event, short button, short shift, float x_twips, float y_twips) {
     if (!EventsFlow()) return;
-    VARIANT args[4];
-    V_VT(&args[0]) = VT_R4;
-    V_R4(&args[0]) = y_twips;
-    V_VT(&args[1]) = VT_R4;
-    V_R4(&args[1]) = x_twips;
-    V_VT(&args[2]) = VT_I2;
-    V_I2(&args[2]) = shift;
-    V_VT(&args[3]) = VT_I2;
-    V_I2(&args[3]) = button;
+    VARIANT args[4] = {SingleValue(y_twips), SingleValue(x_twips), ShortValue(shift), ShortValue(button)};
     DISPPARAMS params = {args, nullptr, 4, 0};
     events_.Fire(event, &params);
 }
@@ -204,14 +196,8 @@ void TessaryControl::FireKey(DISPID event, short* key, short shift) {
     if (!EventsFlow()) return;
     VARIANT args[2];
     UINT count = 0;
-    if (event != kDispidKeyPress) {
-        V_VT(&args[count]) = VT_I2;
-        V_I2(&args[count]) = shift;
-        ++count;
-    }
-    V_VT(&args[count]) = VT_BYREF | VT_I2;
-    V_I2REF(&args[count]) = key;
-    ++count;
+    if (event != kDispidKeyPress) args[count++] = ShortValue(shift);
+    args[count++] = ShortRefValue(key);
     DISPPARAMS params = {args, nullptr, count, 0};
     events_.Fire(event, &params);
 }

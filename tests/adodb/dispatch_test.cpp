@@ -62,13 +62,7 @@ protected:
     EXCEPINFO excep_ = {};
 };
 
-VARIANT Short(SHORT value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    return v;
-}
+VARIANT Short(SHORT value) { return ambrelle::ShortValue(value); }
 
 }  // namespace
 

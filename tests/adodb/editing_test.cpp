@@ -207,33 +207,31 @@ TEST_F(Editing, CloseCommitsAndDiscardsRowsAndFieldsAndANewOpenStartsAfresh) {
 }
 
 TEST_F(Editing, ANewRecordsetIsClosedWithADOsDefaults) {
+    // State, cursor location, cursor type and lock type, each read with S_OK.
+    const auto expect_settings = [](_ADORecordset* set, LONG state, CursorLocationEnum location,
+                                    CursorTypeEnum cursor, LockTypeEnum lock) {
+        LONG read_state = -1;
+        CursorLocationEnum read_location = adUseNone;
+        CursorTypeEnum read_cursor = adOpenUnspecified;
+        LockTypeEnum read_lock = adLockUnspecified;
+        EXPECT_EQ(S_OK, set->get_State(&read_state));
+        EXPECT_EQ(S_OK, set->get_CursorLocation(&read_location));
+        EXPECT_EQ(S_OK, set->get_CursorType(&read_cursor));
+        EXPECT_EQ(S_OK, set->get_LockType(&read_lock));
+        EXPECT_EQ(state, read_state);
+        EXPECT_EQ(location, read_location);
+        EXPECT_EQ(cursor, read_cursor);
+        EXPECT_EQ(lock, read_lock);
+    };
     ComPtr<_ADORecordset> set = NewRecordset();
-    LONG state = -1;
-    CursorLocationEnum location = adUseNone;
-    CursorTypeEnum cursor = adOpenUnspecified;
-    LockTypeEnum lock = adLockUnspecified;
+    expect_settings(set.Get(), adStateClosed, adUseServer, adOpenForwardOnly, adLockReadOnly);
     long cache = 0;
-    ASSERT_EQ(S_OK, set->get_State(&state));
-    ASSERT_EQ(S_OK, set->get_CursorLocation(&location));
-    ASSERT_EQ(S_OK, set->get_CursorType(&cursor));
-    ASSERT_EQ(S_OK, set->get_LockType(&lock));
     ASSERT_EQ(S_OK, set->get_CacheSize(&cache));
-    EXPECT_EQ(adStateClosed, state);
-    EXPECT_EQ(adUseServer, location);
-    EXPECT_EQ(adOpenForwardOnly, cursor);
-    EXPECT_EQ(adLockReadOnly, lock);
     EXPECT_EQ(1, cache);
 
     ASSERT_EQ(S_OK, AppendField(set.Get(), {L"N", adInteger, 0, -1}));
     ASSERT_EQ(S_OK, OpenFabricated(set.Get()));
-    ASSERT_EQ(S_OK, set->get_State(&state));
-    ASSERT_EQ(S_OK, set->get_CursorLocation(&location));
-    ASSERT_EQ(S_OK, set->get_CursorType(&cursor));
-    ASSERT_EQ(S_OK, set->get_LockType(&lock));
-    EXPECT_EQ(adStateOpen, state);
-    EXPECT_EQ(adUseClient, location);
-    EXPECT_EQ(adOpenStatic, cursor);
-    EXPECT_EQ(adLockBatchOptimistic, lock);
+    expect_settings(set.Get(), adStateOpen, adUseClient, adOpenStatic, adLockBatchOptimistic);
     ambrelle::UniqueVariant connection;
     V_VT(connection.ptr()) = VT_I4;
     ASSERT_EQ(S_OK, set->get_ActiveConnection(connection.ptr()));

@@ -149,10 +149,8 @@ TEST_F(Identity, FieldsAndFieldAnswerTheirOwnInterfaces) {
 TEST_F(AdoErrors, ClosedRecordsetsRefuseWhatNeedsAnOpenOne) {
     ComPtr<_ADORecordset> set = NewRecordset();
     ASSERT_EQ(S_OK, AppendField(set.Get(), {L"N", adInteger, 0, -1}));
-    ComPtr<ADOFields> fields;
-    ComPtr<ADOField> field;
-    ASSERT_EQ(S_OK, set->get_Fields(&fields));
-    ASSERT_EQ(S_OK, fields->get_Item(Long(0), &field));
+    ComPtr<ADOField> field = FieldOf(set.Get(), Long(0));
+    ASSERT_TRUE(field);
     VARIANT_BOOL flag;
     ADO_LONGPTR count;
     EditModeEnum mode;

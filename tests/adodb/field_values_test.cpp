@@ -13,19 +13,8 @@ protected:
     ambrelle_test::ComApartment apartment_;
 };
 
-VARIANT Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT Empty() {
-    VARIANT v;
-    VariantInit(&v);
-    return v;
-}
+VARIANT Bool(bool value) { return ambrelle::BoolValue(value); }
+VARIANT Empty() { return ambrelle::EmptyValue(); }
 
 struct WriteCase {
     const char* name;
@@ -36,14 +25,8 @@ struct WriteCase {
     const wchar_t* expected;  // the value read back as text (VT_BSTR conversion), nullptr for Empty/Null
 };
 
-VARIANT StaticText(const wchar_t* text) {
-    // A BSTR allocated once for the table; the test program ends before it matters.
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
+// A BSTR allocated once for the table; the test program ends before it matters.
+VARIANT StaticText(const wchar_t* text) { return ambrelle::NewText(text); }
 
 std::wstring AsText(const VARIANT& value) {
     ambrelle::UniqueVariant text;
@@ -137,10 +120,8 @@ TEST_F(FieldValues, ADateIsKeptAsADate) {
 TEST_F(FieldValues, NumericPrecisionAndScaleRoundAndLimitTheValue) {
     ComPtr<_ADORecordset> set = NewRecordset();
     ASSERT_EQ(S_OK, AppendField(set.Get(), {L"Q", adNumeric, 0, -1}));
-    ComPtr<ADOFields> fields;
-    ComPtr<ADOField> field;
-    ASSERT_EQ(S_OK, set->get_Fields(&fields));
-    ASSERT_EQ(S_OK, fields->get_Item(Text(L"q"), &field));
+    ComPtr<ADOField> field = FieldOf(set.Get(), Text(L"q"));
+    ASSERT_TRUE(field);
     BYTE precision = 9, scale = 9;
     ASSERT_EQ(S_OK, field->get_Precision(&precision));
     ASSERT_EQ(S_OK, field->get_NumericScale(&scale));

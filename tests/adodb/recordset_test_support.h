@@ -15,6 +15,7 @@
 #include "test_support.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 namespace ado_test {
 
@@ -24,45 +25,15 @@ constexpr HRESULT AdoError(LONG number) { return static_cast<HRESULT>(0x800A0000
 constexpr HRESULT kMultipleStep = static_cast<HRESULT>(0x80040E21);
 
 // An optional argument left out, as late-bound callers pass it.
-inline VARIANT Missing() {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_ERROR;
-    V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
-    return v;
-}
-
-inline VARIANT Long(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
-inline VARIANT Double(double value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
-    return v;
-}
-
-inline VARIANT NullValue() {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_NULL;
-    return v;
-}
+inline VARIANT Missing() { return ambrelle::MissingValue(); }
+inline VARIANT Long(LONG value) { return ambrelle::LongValue(value); }
+inline VARIANT Double(double value) { return ambrelle::DoubleValue(value); }
+using ambrelle::NullValue;
 
 // A VT_BSTR variant that owns its string.
 class Text {
 public:
-    explicit Text(const wchar_t* text) {
-        VariantInit(value_.ptr());
-        V_VT(value_.ptr()) = VT_BSTR;
-        V_BSTR(value_.ptr()) = SysAllocString(text);
-    }
+    explicit Text(const wchar_t* text) { *value_.ptr() = ambrelle::NewText(text); }
     operator VARIANT() const { return value_.get(); }  // a shallow copy for by-value arguments
     const VARIANT& get() const { return value_.get(); }
 
@@ -83,6 +54,15 @@ inline ComPtr<_ADORecordset> NewRecordset() {
                                   reinterpret_cast<void**>(set.GetAddressOf()));
     EXPECT_EQ(S_OK, hr) << "ADODB.Recordset is not registered";
     return set;
+}
+
+// Field `index` of the record set, from its Fields collection.
+inline ComPtr<ADOField> FieldOf(_ADORecordset* set, VARIANT index) {
+    ComPtr<ADOFields> fields;
+    ComPtr<ADOField> field;
+    EXPECT_EQ(S_OK, set->get_Fields(&fields));
+    if (fields) EXPECT_EQ(S_OK, fields->get_Item(index, &field));
+    return field;
 }
 
 inline HRESULT AppendField(_ADORecordset* set, const FieldSpec& definition) {

@@ -9,6 +9,7 @@
 #include "field_name_index.h"
 #include "text_store.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 using ado_standin::ColumnValues;
 using ado_standin::FieldNameIndex;
@@ -23,11 +24,7 @@ std::wstring Read(const TextStore& store, uint32_t handle) {
 }
 
 VARIANT Bstr(const std::wstring& text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return v;
+    return ambrelle::BorrowedText(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
 }
 
 }  // namespace

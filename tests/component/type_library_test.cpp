@@ -21,6 +21,14 @@ protected:
         EXPECT_EQ(S_OK, lib_->GetTypeInfoOfGuid(guid, &info));
         return info;
     }
+    // The type `info` implements at `index` (-1: a dual interface's vtable half).
+    static ComPtr<ITypeInfo> ImplementedBy(ITypeInfo* info, UINT index) {
+        HREFTYPE href = 0;
+        ComPtr<ITypeInfo> implemented;
+        EXPECT_EQ(S_OK, info->GetRefTypeOfImplType(index, &href));
+        EXPECT_EQ(S_OK, info->GetRefTypeInfo(href, &implemented));
+        return implemented;
+    }
 
     ComApartment apartment_;
     ComPtr<ITypeLib> lib_;
@@ -61,11 +69,8 @@ TEST_F(AmbrelleTypeLib, LibraryIsAmbrelleOnePointOneForUsEnglishOnTheTarget) {
     EXPECT_EQ(3u, lib_->GetTypeInfoCount());
 
     // stdole2 is imported for IDispatch.
-    ComPtr<ITypeInfo> dispatch_half = InfoOf(kIid);
-    HREFTYPE base_ref;
-    ASSERT_EQ(S_OK, dispatch_half->GetRefTypeOfImplType(0, &base_ref));
-    ComPtr<ITypeInfo> base;
-    ASSERT_EQ(S_OK, dispatch_half->GetRefTypeInfo(base_ref, &base));
+    ComPtr<ITypeInfo> base = ImplementedBy(InfoOf(kIid).Get(), 0);
+    ASSERT_TRUE(base);
     ComPtr<ITypeLib> base_lib;
     UINT index;
     ASSERT_EQ(S_OK, base->GetContainingTypeLib(&base_lib, &index));
@@ -87,10 +92,8 @@ TEST_F(AmbrelleTypeLib, ClsValidateInterfaceIsAHiddenNonextensibleDual) {
     ASSERT_EQ(S_OK, info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr));
     EXPECT_STREQ(L"_ClsValidate", name.c_str());
 
-    HREFTYPE href;
-    ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(-1, &href));
-    ComPtr<ITypeInfo> vtable_half;
-    ASSERT_EQ(S_OK, info->GetRefTypeInfo(href, &vtable_half));
+    ComPtr<ITypeInfo> vtable_half = ImplementedBy(info.Get(), -1);
+    ASSERT_TRUE(vtable_half);
     TypeAttr vtable_attr(vtable_half.Get());
     EXPECT_EQ(TKIND_INTERFACE, vtable_attr->typekind);
     EXPECT_EQ(common | TYPEFLAG_FOLEAUTOMATION, vtable_attr->wTypeFlags);
@@ -99,10 +102,8 @@ TEST_F(AmbrelleTypeLib, ClsValidateInterfaceIsAHiddenNonextensibleDual) {
 
 TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
     ComPtr<ITypeInfo> dispatch_half = InfoOf(kIid);
-    HREFTYPE href;
-    ASSERT_EQ(S_OK, dispatch_half->GetRefTypeOfImplType(-1, &href));
-    ComPtr<ITypeInfo> vtable_half;
-    ASSERT_EQ(S_OK, dispatch_half->GetRefTypeInfo(href, &vtable_half));
+    ComPtr<ITypeInfo> vtable_half = ImplementedBy(dispatch_half.Get(), -1);
+    ASSERT_TRUE(vtable_half);
     TypeAttr attr(vtable_half.Get());
     EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
     ASSERT_EQ(3, attr->cFuncs);

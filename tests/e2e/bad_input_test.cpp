@@ -16,6 +16,8 @@
 #include "tessary.h"
 #include "window_fixture.h"
 
+using ambrelle::DateValue;
+using ambrelle::ErrorValue;
 using ambrelle::UniqueVariant;
 using Microsoft::WRL::ComPtr;
 using namespace ambrelle_test;
@@ -85,22 +87,12 @@ private:
 };
 
 // Registers the steered store for the settings component's class in the calling apartment.
-class SteeredStoreClass final : public IClassFactory {
+class SteeredStoreClass final : public RegisteredClassObject {
 public:
     explicit SteeredStoreClass(StoreSteering* steering) : steering_(steering) {
         if (FAILED(CoGetClassObject(CLSID_SettingsStore, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&real_)))) return;
-        CoRegisterClassObject(CLSID_SettingsStore, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+        Register(CLSID_SettingsStore);
     }
-    ~SteeredStoreClass() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    bool registered() const { return cookie_ != 0; }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         *object = nullptr;
         ComPtr<ISettingsStore> real;
@@ -116,32 +108,16 @@ public:
 private:
     StoreSteering* steering_;
     ComPtr<IClassFactory> real_;
-    DWORD cookie_ = 0;
 };
 
 // A class that is not registered: creating it fails as for a class missing from the registry.
-class UnregisteredClass final : public IClassFactory {
+class UnregisteredClass final : public RegisteredClassObject {
 public:
-    explicit UnregisteredClass(const CLSID& clsid) {
-        CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    }
-    ~UnregisteredClass() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    explicit UnregisteredClass(const CLSID& clsid) { Register(clsid); }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** object) override {
         *object = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    DWORD cookie_ = 0;
 };
 
 CLSID ClassOf(const wchar_t* prog_id) {
@@ -177,13 +153,6 @@ ComPtr<IDispatch> RecordsWith(const std::vector<FieldValue>& fields, int records
     }
     if (records) Call(set.Get(), L"MoveFirst");
     return set;
-}
-
-VARIANT DateValue(double date) {
-    VARIANT v;
-    V_VT(&v) = VT_DATE;
-    V_DATE(&v) = date;
-    return v;
 }
 
 // The fields of `base` with those of `changed` in place of the ones of the same name.
@@ -234,22 +203,13 @@ ComPtr<IDispatch> Rejection(const std::vector<FieldValue>& changed) {
 }
 
 VARIANT ArrayValue() {
-    VARIANT v;
-    V_VT(&v) = VT_ARRAY | VT_I4;
+    VARIANT v = ambrelle::TypedVariant(VT_ARRAY | VT_I4);
     V_ARRAY(&v) = SafeArrayCreateVector(VT_I4, 0, 3);
     return v;
 }
 
-VARIANT ErrorValue(SCODE code) {
-    VARIANT v;
-    V_VT(&v) = VT_ERROR;
-    V_ERROR(&v) = code;
-    return v;
-}
-
 VARIANT CurrencyValue(LONGLONG units) {
-    VARIANT v;
-    V_VT(&v) = VT_CY;
+    VARIANT v = ambrelle::TypedVariant(VT_CY);
     V_CY(&v).int64 = units * 10000;
     return v;
 }

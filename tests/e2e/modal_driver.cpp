@@ -1,5 +1,7 @@
 #include "modal_driver.h"
 
+#include "ok_button.h"
+#include "test_support.h"
 #include "tessary.h"
 
 namespace ambrelle_test {
@@ -15,15 +17,6 @@ BOOL CALLBACK FindResult(HWND window, LPARAM found) {
         return FALSE;
     }
     return TRUE;
-}
-
-HWND FindOkButton(HWND window) {
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t text[32];
-        GetWindowTextW(child, text, 32);
-        if (wcscmp(text, L"确定(&O)") == 0) return child;
-    }
-    return nullptr;
 }
 
 HWND FocusOrWindow(HWND window) {
@@ -42,11 +35,7 @@ HWND FindResultWindow() {
 std::wstring GridText(HWND result_window) {
     HWND grid = FindWindowExW(result_window, nullptr, tessary::kWindowClass, nullptr);
     if (!grid) return L"<no grid>";
-    LRESULT length = SendMessageW(grid, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(grid, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
-    return text;
+    return WindowText(grid);
 }
 
 ModalDriver::ModalDriver() = default;

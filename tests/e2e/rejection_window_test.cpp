@@ -12,11 +12,39 @@
 #include "modal_driver.h"
 #include "tessary.h"
 #include "test_support.h"
+#include "window_test_support.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace ambrelle_test;
 
 namespace {
+
+// Shows `rows` grid rows, makes the grid paint them, and reads each row's mark.
+std::vector<bool> MarksAfterShowingRows(HWND window, LONG rows) {
+    std::vector<bool> marks;
+    ComPtr<IDispatch> grid = GridOf(window);
+    if (!grid) return marks;
+    ambrelle::UniqueVariant sheet;
+    if (FAILED(CallByName(grid.Get(), L"Sheet", DISPATCH_PROPERTYGET, {}, sheet.ptr()))) return marks;
+    CallByName(V_DISPATCH(sheet.ptr()), L"Rows", DISPATCH_PROPERTYPUT, {Long(rows)}, nullptr);
+    Call(V_DISPATCH(sheet.ptr()), L"Refresh");
+    UpdateWindow(FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr));
+    for (LONG row = 2; row <= rows; ++row) {
+        ambrelle::UniqueVariant row_object;
+        DISPPARAMS params;
+        VARIANT index = Long(row - 1);
+        params = {&index, nullptr, 1, 0};
+        EXPECT_EQ(S_OK, grid->Invoke(tessary::kDispidRow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params,
+                                     row_object.ptr(), nullptr, nullptr));
+        DISPPARAMS none = {nullptr, nullptr, 0, 0};
+        ambrelle::UniqueVariant mark;
+        EXPECT_EQ(S_OK, V_DISPATCH(row_object.ptr())->Invoke(tessary::kDispidRowMark, IID_NULL, LOCALE_USER_DEFAULT,
+                                                              DISPATCH_PROPERTYGET, &none, mark.ptr(), nullptr,
+                                                              nullptr));
+        marks.push_back(V_VT(mark.ptr()) == VT_BOOL && V_BOOL(mark.ptr()));
+    }
+    return marks;
+}
 
 class RejectionWindow : public ::testing::Test {
 protected:
@@ -46,48 +74,23 @@ protected:
         return hr;
     }
 
+    // Shows the bill, reads the marks of `rows` grid rows in the open window, and closes it with OK.
+    std::vector<bool> MarksShown(LONG rows) {
+        std::vector<bool> marks;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            marks = MarksAfterShowingRows(window, rows);
+            return true;
+        });
+        driver.ClickOk();
+        EXPECT_EQ(S_OK, Show(&driver));
+        return marks;
+    }
+
     ComApartment apartment_;
     ComPtr<IDispatch> bill_;
     ComPtr<_ClsValidate> validate_;
 };
-
-ComPtr<IDispatch> GridOf(HWND window) {
-    HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
-    const UINT message = RegisterWindowMessageW(tessary::kGetDispatchMessage);
-    ComPtr<IDispatch> control;
-    if (IDispatch* raw = reinterpret_cast<IDispatch*>(SendMessageW(grid, message, 0, 0))) {
-        control = raw;
-        raw->Release();
-    }
-    return control;
-}
-
-// Shows `rows` grid rows, makes the grid paint them, and reads each row's mark.
-std::vector<bool> MarksAfterShowingRows(HWND window, LONG rows) {
-    std::vector<bool> marks;
-    ComPtr<IDispatch> grid = GridOf(window);
-    if (!grid) return marks;
-    ambrelle::UniqueVariant sheet;
-    if (FAILED(CallByName(grid.Get(), L"Sheet", DISPATCH_PROPERTYGET, {}, sheet.ptr()))) return marks;
-    CallByName(V_DISPATCH(sheet.ptr()), L"Rows", DISPATCH_PROPERTYPUT, {Long(rows)}, nullptr);
-    Call(V_DISPATCH(sheet.ptr()), L"Refresh");
-    UpdateWindow(FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr));
-    for (LONG row = 2; row <= rows; ++row) {
-        ambrelle::UniqueVariant row_object;
-        DISPPARAMS params;
-        VARIANT index = Long(row - 1);
-        params = {&index, nullptr, 1, 0};
-        EXPECT_EQ(S_OK, grid->Invoke(tessary::kDispidRow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params,
-                                     row_object.ptr(), nullptr, nullptr));
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        ambrelle::UniqueVariant mark;
-        EXPECT_EQ(S_OK, V_DISPATCH(row_object.ptr())->Invoke(tessary::kDispidRowMark, IID_NULL, LOCALE_USER_DEFAULT,
-                                                              DISPATCH_PROPERTYGET, &none, mark.ptr(), nullptr,
-                                                              nullptr));
-        marks.push_back(V_VT(mark.ptr()) == VT_BOOL && V_BOOL(mark.ptr()));
-    }
-    return marks;
-}
 
 }  // namespace
 
@@ -95,15 +98,7 @@ TEST_F(RejectionWindow, ContinuationLinesOfLongReasonsAreMarked) {
     AddRow(501, Text(std::wstring(70, L'长')));  // three lines
     AddRow(502, Text(L"数量不符"));               // one line
     AddRow(503, Text(std::wstring(31, L'x')));    // two lines
-    std::vector<bool> marks;
-    ModalDriver driver;
-    driver.Then([&](HWND window) {
-        marks = MarksAfterShowingRows(window, 1 + 6);
-        return true;
-    });
-    driver.ClickOk();
-    ASSERT_EQ(S_OK, Show(&driver));
-    EXPECT_EQ((std::vector<bool>{false, true, true, false, false, true}), marks);
+    EXPECT_EQ((std::vector<bool>{false, true, true, false, false, true}), MarksShown(1 + 6));
 }
 
 TEST_F(RejectionWindow, EmptySourceSetShowsAnEmptyWindow) {
@@ -118,15 +113,7 @@ TEST_F(RejectionWindow, EmptySourceSetShowsAnEmptyWindow) {
 TEST_F(RejectionWindow, NullReasonIsShownAsAnEmptyReason) {
     AddRow(601, Text(L"第一条"));
     AddRow(602, Null());
-    std::vector<bool> marks;
-    ModalDriver driver;
-    driver.Then([&](HWND window) {
-        marks = MarksAfterShowingRows(window, 1 + 2);
-        return true;
-    });
-    driver.ClickOk();
-    ASSERT_EQ(S_OK, Show(&driver));
-    EXPECT_EQ((std::vector<bool>{false, false}), marks);
+    EXPECT_EQ((std::vector<bool>{false, false}), MarksShown(1 + 2));
 }
 
 TEST_F(RejectionWindow, ValueTheRejectionSetCannotTakeEndsShowWithTheRecordSetsError) {

@@ -59,18 +59,13 @@ private:
     std::vector<std::pair<std::wstring, Handler>> members_;
 };
 
-// Registers `object` for the class of `prog_id` in the calling apartment while
-// it lives, so that creating that class gives the test's object.
-class ClassOverride final : public IClassFactory {
+// A class object of the test's, registered for a class in the calling
+// apartment from Register until it goes, so that creating that class reaches
+// its CreateInstance. It lives on the test's stack or heap, not by references.
+class RegisteredClassObject : public IClassFactory {
 public:
-    ClassOverride(const wchar_t* prog_id, IDispatch* object) : object_(object) {
-        CLSID clsid;
-        if (SUCCEEDED(CLSIDFromProgID(prog_id, &clsid)))
-            CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    }
-    ~ClassOverride() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
+    RegisteredClassObject(const RegisteredClassObject&) = delete;
+    RegisteredClassObject& operator=(const RegisteredClassObject&) = delete;
     bool registered() const { return cookie_ != 0; }
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
         *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
@@ -78,14 +73,35 @@ public:
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+protected:
+    RegisteredClassObject() = default;
+    ~RegisteredClassObject() {
+        if (cookie_) CoRevokeClassObject(cookie_);
+    }
+    void Register(const CLSID& clsid) {
+        CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+    }
+
+private:
+    DWORD cookie_ = 0;
+};
+
+// Registers `object` for the class of `prog_id` in the calling apartment while
+// it lives, so that creating that class gives the test's object.
+class ClassOverride final : public RegisteredClassObject {
+public:
+    ClassOverride(const wchar_t* prog_id, IDispatch* object) : object_(object) {
+        CLSID clsid;
+        if (SUCCEEDED(CLSIDFromProgID(prog_id, &clsid))) Register(clsid);
+    }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID riid, void** object) override {
         return object_->QueryInterface(riid, object);
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
 private:
     IDispatch* object_;
-    DWORD cookie_ = 0;
 };
 
 // A record set made by the test, late-bound: FID and the two quantities, one record per pair.

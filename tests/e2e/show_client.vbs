@@ -38,18 +38,13 @@ Err.Clear
 bill.Reset
 bill.FailWith 1234, "Quistral.IBillInfo", "Bill not found"
 shown = validate.show
-Dim number, source, description
-number = Err.Number : source = Err.Source : description = Err.Description
-Err.Clear
-Check number = 1234, "error number 1234, got " & number
-Check source = "Quistral.IBillInfo", "error source, got '" & source & "'"
-Check description = "Bill not found", "error description, got '" & description & "'"
+CheckRaised 1234, "Quistral.IBillInfo", "Bill not found"
 
 ' A Null session string cannot be text.
 bill.Reset
 props.AnswerWith Null
 shown = validate.show
-number = Err.Number
+Dim number : number = Err.Number
 Err.Clear
 Check number = 94, "Null session: error 94, got " & number
 Check bill.CallCount = 0, "no query is made"

@@ -10,18 +10,9 @@
 #include <cstdio>
 #include <cwchar>
 
-namespace {
+#include "ok_button.h"
 
-HWND FindOkButton(HWND window) {
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t text[32];
-        GetWindowTextW(child, text, 32);
-        if (wcscmp(text, L"确定(&O)") == 0) return child;
-    }
-    return nullptr;
-}
-
-}  // namespace
+using ambrelle_test::FindOkButton;
 
 int wmain(int argc, wchar_t** argv) {
     const int count = argc > 1 ? _wtoi(argv[1]) : 1;

@@ -46,6 +46,15 @@ protected:
         EXPECT_EQ(0u, Boxes().size()) << "no warning";
         return state;
     }
+    // `records` records for a query of `kind` whose values do not matter.
+    void AddRecordsFor(LONG kind, int records) {
+        for (int i = 0; i < records; ++i) {
+            if (kind == 1)
+                AddRejectionRow(700 + i, Text(L"原因"));
+            else
+                AddQuantities(Double(1.5), Double(1), Long(1));
+        }
+    }
 };
 
 }  // namespace
@@ -153,12 +162,7 @@ TEST_F(WindowContent, RowCountPerKindWithTheTotalsRowForConfirmations) {
         if (c.records == 0) {
             ASSERT_EQ(S_OK, Call(bill_.Get(), L"ServeEmptySet"));
         }
-        for (int i = 0; i < c.records; ++i) {
-            if (c.kind == 1)
-                AddRejectionRow(700 + i, Text(L"原因"));
-            else
-                AddQuantities(Double(1.5), Double(1), Long(1));
-        }
+        AddRecordsFor(c.kind, c.records);
         GridState state = ShowAndRecord(1001, c.kind);
         EXPECT_EQ(c.rows, state.row_count);
         EXPECT_EQ(static_cast<size_t>(c.rows), state.rows.size());
@@ -246,12 +250,7 @@ TEST_F(WindowContent, RowTextsAsTheWindowHandsThemToTheGrid) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
         ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
-        for (int i = 0; i < c.records; ++i) {
-            if (c.kind == 1)
-                AddRejectionRow(700 + i, Text(L"原因"));
-            else
-                AddQuantities(Double(1.5), Double(1), Long(1));
-        }
+        AddRecordsFor(c.kind, c.records);
         std::vector<RawRow> answers;
         LONG row_count = -2;
         ModalDriver driver;

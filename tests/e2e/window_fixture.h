@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,20 @@ protected:
         return hr;
     }
     const std::vector<SeenMessageBox>& Boxes() const { return boxes_->seen(); }
+
+    // Shows bill `fid` of kind `kind`, runs `check` in the open window and
+    // closes it with OK; `check` returns whether it got to the end.
+    void CheckOpenWindow(LONG fid, LONG kind, const std::function<bool(HWND)>& check) {
+        ModalDriver driver;
+        bool checked = false;
+        driver.Then([&](HWND window) {
+            checked = check(window);
+            return true;
+        });
+        driver.ClickOk();
+        ASSERT_EQ(S_OK, Show(fid, kind, &driver));
+        EXPECT_TRUE(checked);
+    }
 
     void AddConfirmationRow(VARIANT number, VARIANT name, VARIANT model, VARIANT aux, VARIANT req, VARIANT validated,
                             VARIANT validater, VARIANT be_val_br, VARIANT br, VARIANT val_date, VARIANT delivery,

@@ -134,9 +134,7 @@ TEST_F(WindowLayout, GridAndButtonFollowEverySize) {
         int width;
         int height;
     } sizes[] = {{8805, 5985}, {12000, 9000}, {3000, 600}, {4500, 630}, {6000, 2000}};
-    ModalDriver driver;
-    bool checked = false;
-    driver.Then([&](HWND window) {
+    CheckOpenWindow(1001, 0, [&](HWND window) {
         // As opened: the stored (here default) size, laid out.
         Placed opened = PlacedControls(window);
         Placed expected = ExpectedLayout(window, opened);
@@ -157,21 +155,15 @@ TEST_F(WindowLayout, GridAndButtonFollowEverySize) {
             ExpectRect(expected.grid, after.grid, "grid");
             ExpectRect(expected.button, after.button, "button");
         }
-        checked = true;
         return true;
     });
-    driver.ClickOk();
-    ASSERT_EQ(S_OK, Show(1001, 0, &driver));
-    EXPECT_TRUE(checked);
 }
 
 TEST_F(WindowLayout, AStepTheGridRefusesKeepsItsValueAndTheNextStepStartsFromWhereTheGridIs) {
-    ModalDriver driver;
-    bool checked = false;
-    driver.Then([&](HWND window) {
+    CheckOpenWindow(1001, 0, [&](HWND window) {
         HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
         EXPECT_NE(nullptr, grid);
-        if (!grid) return true;
+        if (!grid) return false;
         const Placed before = PlacedControls(window);
         g_width_refusal = WidthRefusal();
         g_width_refusal.original = reinterpret_cast<WNDPROC>(
@@ -189,12 +181,8 @@ TEST_F(WindowLayout, AStepTheGridRefusesKeepsItsValueAndTheNextStepStartsFromWhe
         EXPECT_EQ(expected.grid.top, after.grid.top);
         EXPECT_EQ(expected.grid.bottom, after.grid.bottom) << "height set";
         ExpectRect(expected.button, after.button, "button");
-        checked = true;
         return true;
     });
-    driver.ClickOk();
-    ASSERT_EQ(S_OK, Show(1001, 0, &driver));
-    EXPECT_TRUE(checked);
 }
 
 TEST_F(WindowLayout, DesignedClientAreaGivesTheWorkedExample) {

@@ -6,6 +6,7 @@
 
 #include "automation.h"
 #include "tessary.h"
+#include "test_support.h"
 #include "unique_variant.h"
 
 using Microsoft::WRL::ComPtr;
@@ -89,10 +90,7 @@ std::vector<std::vector<std::wstring>> GridCells(HWND window) {
     std::vector<std::vector<std::wstring>> rows;
     if (!grid) return rows;
     UpdateWindow(grid);
-    LRESULT length = SendMessageW(grid, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(grid, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
+    const std::wstring text = WindowText(grid);
     if (text.empty()) return rows;
     for (const std::wstring& line : Split(text, L"\r\n")) rows.push_back(Split(line, L"\t"));
     return rows;
@@ -151,14 +149,9 @@ RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG co
     if (!sink) return raw;
     BSTR text = SysAllocStringLen(before.data(), static_cast<UINT>(before.size()));
     LONG reserved = 0;
-    VARIANT args[4];  // reverse order: reserved, colour, text, row
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &reserved;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &color;
-    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[2]) = &text;
-    args[3] = Long(row);
+    // reverse order: reserved, colour, text, row
+    VARIANT args[4] = {ambrelle::LongRefValue(&reserved), ambrelle::LongRefValue(&color),
+                       ambrelle::BstrRefValue(&text), Long(row)};
     DISPPARAMS params = {args, nullptr, 4, 0};
     EXCEPINFO excep = {};
     raw.hr = sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,

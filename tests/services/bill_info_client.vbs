@@ -56,12 +56,7 @@ steering.Reset
 steering.FailWith 3021, "ADODB.Recordset", "No current record."
 Set rs = CreateObject("ADODB.Recordset")
 result = service.QueryValidate("", rs, billId, kind)
-Dim number, source, description
-number = Err.Number : source = Err.Source : description = Err.Description
-Err.Clear
-Check number = 3021, "Err.Number is 3021, got " & number
-Check source = "ADODB.Recordset", "Err.Source, got " & source
-Check description = "No current record.", "Err.Description, got " & description
+CheckRaised 3021, "ADODB.Recordset", "No current record."
 Check rs.State = 0, "the record set is left closed"
 Check steering.CallCount = 1, "the failed call is counted"
 

@@ -19,6 +19,16 @@ namespace {
 const VARTYPE kByRefDispatch = VT_BYREF | VT_DISPATCH;
 const VARTYPE kByRefLong = VT_BYREF | VT_I4;
 
+// The four arguments of QueryValidate as Ambrelle passes them, last first:
+// the query kind, the bill id and the record-set variable by reference, and
+// the session string by value (lent: the caller frees it).
+void FillQueryArgs(VARIANT* args, BSTR props, IDispatch** recordset, LONG* bill_id, LONG* kind) {
+    args[0] = ambrelle::LongRefValue(kind);
+    args[1] = ambrelle::LongRefValue(bill_id);
+    args[2] = ambrelle::DispatchRefValue(recordset);
+    args[3] = ambrelle::BorrowedText(props);
+}
+
 class BillInfoTest : public SteeredServiceTest<IBillInfoSteering> {
 protected:
     BillInfoTest() : SteeredServiceTest(L"Quistral.IBillInfo", L"Quistral.IBillInfo.Steering") {}
@@ -34,15 +44,17 @@ protected:
     CallOutcome Query(const wchar_t* props, IDispatch** recordset, LONG* bill_id, LONG* kind,
                       bool with_excepinfo = true) {
         VARIANT args[4];
-        V_VT(&args[3]) = VT_BSTR;
-        V_BSTR(&args[3]) = SysAllocString(props);
-        V_VT(&args[2]) = kByRefDispatch;
-        V_DISPATCHREF(&args[2]) = recordset;
-        V_VT(&args[1]) = kByRefLong;
-        V_I4REF(&args[1]) = bill_id;
-        V_VT(&args[0]) = kByRefLong;
-        V_I4REF(&args[0]) = kind;
+        FillQueryArgs(args, SysAllocString(props), recordset, bill_id, kind);
         return InvokeQuery(args, 4, with_excepinfo);
+    }
+
+    // Query with `passed` in the record-set variable, let go afterwards.
+    CallOutcome QueryPassing(_ADORecordset* passed, const wchar_t* props, LONG* bill_id, LONG* kind) {
+        IDispatch* variable = nullptr;
+        passed->QueryInterface(IID_PPV_ARGS(&variable));
+        CallOutcome outcome = Query(props, &variable, bill_id, kind);
+        if (variable) variable->Release();
+        return outcome;
     }
 
     // QueryValidate with the arguments given; frees the session string of four.
@@ -231,12 +243,9 @@ TEST_F(BillInfoTest, TheBigDeliveryNoticeFollowsItsRule) {
 
 TEST_F(BillInfoTest, RecordsTheArgumentsAsTheCallerPassedThem) {
     ComPtr<_ADORecordset> passed = NewRecordset();
-    IDispatch* variable = nullptr;
-    passed.CopyTo(IID_PPV_ARGS(&variable));
     LONG bill_id = 100232, kind = 0;
-    CallOutcome outcome = Query(L"SID=42;USER=王建国", &variable, &bill_id, &kind);
+    CallOutcome outcome = QueryPassing(passed.Get(), L"SID=42;USER=王建国", &bill_id, &kind);
     ASSERT_EQ(S_OK, outcome.hr);
-    variable->Release();
 
     LONG count = -1, vartype = -1, received = -1;
     EXPECT_EQ(1, CallCount());
@@ -373,15 +382,9 @@ TEST_F(BillInfoTest, ARecordSetPassedByValueCanBeFilledButNotReplaced) {
     for (BillInfoDelivery delivery : {biAuto, biReplace}) {
         ASSERT_EQ(S_OK, steering_->put_Delivery(delivery));
         VARIANT args[4];
-        V_VT(&args[3]) = VT_BSTR;
-        V_BSTR(&args[3]) = SysAllocString(L"");
-        V_VT(&args[2]) = VT_DISPATCH;
-        V_DISPATCH(&args[2]) = nullptr;
+        FillQueryArgs(args, SysAllocString(L""), nullptr, &bill_id, &kind);
+        args[2] = ambrelle::DispatchValue(nullptr);
         passed.CopyTo(IID_PPV_ARGS(&V_DISPATCH(&args[2])));
-        V_VT(&args[1]) = kByRefLong;
-        V_I4REF(&args[1]) = &bill_id;
-        V_VT(&args[0]) = kByRefLong;
-        V_I4REF(&args[0]) = &kind;
         CallOutcome outcome = InvokeQuery(args, 4);
         V_DISPATCH(&args[2])->Release();
         if (delivery == biAuto) {
@@ -449,12 +452,9 @@ TEST_F(BillInfoTest, WrittenBackIdAndKindReachTheCallerAndChooseTheRecords) {
     ASSERT_EQ(S_OK, steering_->WriteBackBillId(100233));
     ASSERT_EQ(S_OK, steering_->WriteBackQueryKind(1));
     ComPtr<_ADORecordset> passed = NewRecordset();
-    IDispatch* variable = nullptr;
-    passed.CopyTo(IID_PPV_ARGS(&variable));
     LONG bill_id = 100231, kind = 0;
-    CallOutcome outcome = Query(L"", &variable, &bill_id, &kind);
+    CallOutcome outcome = QueryPassing(passed.Get(), L"", &bill_id, &kind);
     ASSERT_EQ(S_OK, outcome.hr);
-    variable->Release();
     EXPECT_EQ(100233, bill_id);
     EXPECT_EQ(1, kind);
     EXPECT_EQ(3, RecordCount(passed.Get()));
@@ -599,14 +599,7 @@ TEST_F(BillInfoTest, RefusesCallsItCannotAnswerWithoutRecordingThem) {
     };
     for (const Case& c : cases) {
         VARIANT args[4];
-        V_VT(&args[3]) = VT_BSTR;
-        V_BSTR(&args[3]) = SysAllocString(L"");
-        V_VT(&args[2]) = kByRefDispatch;
-        V_DISPATCHREF(&args[2]) = &nothing;
-        V_VT(&args[1]) = kByRefLong;
-        V_I4REF(&args[1]) = &bill_id;
-        V_VT(&args[0]) = kByRefLong;
-        V_I4REF(&args[0]) = &kind;
+        FillQueryArgs(args, SysAllocString(L""), &nothing, &bill_id, &kind);
         c.tamper(args);
         VARIANT* first = c.count == 3 ? &args[1] : args;
         CallOutcome outcome = InvokeQuery(first, c.count);
@@ -616,9 +609,7 @@ TEST_F(BillInfoTest, RefusesCallsItCannotAnswerWithoutRecordingThem) {
         EXPECT_EQ(c.arg_err, outcome.arg_err) << c.name;
     }
     DISPID named = 0;
-    VARIANT arg;
-    V_VT(&arg) = VT_I4;
-    V_I4(&arg) = 1;
+    VARIANT arg = ambrelle::LongValue(1);
     DISPPARAMS params = {&arg, &named, 1, 1};
     EXPECT_EQ(DISP_E_NONAMEDARGS, service_->Invoke(query_validate_, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
                                                    nullptr, nullptr));
@@ -655,14 +646,7 @@ TEST_F(BillInfoTest, ObjectsAreFreedByTheirLastRelease) {
     LONG bill_id = 100231, kind = 0;
     BSTR props = SysAllocString(L"");
     VARIANT args[4];
-    V_VT(&args[3]) = VT_BSTR;
-    V_BSTR(&args[3]) = props;
-    V_VT(&args[2]) = kByRefDispatch;
-    V_DISPATCHREF(&args[2]) = &variable;
-    V_VT(&args[1]) = kByRefLong;
-    V_I4REF(&args[1]) = &bill_id;
-    V_VT(&args[0]) = kByRefLong;
-    V_I4REF(&args[0]) = &kind;
+    FillQueryArgs(args, props, &variable, &bill_id, &kind);
     DISPPARAMS params = {args, nullptr, 4, 0};
     ASSERT_EQ(S_OK, service->Invoke(query_validate_, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
     SysFreeString(props);

@@ -15,6 +15,7 @@
 #include "test_support.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 namespace services_test {
 

@@ -27,12 +27,7 @@ Check reader.GetProperty(pid, name) = 12345, "a number answered"
 
 steering.FailWith 77, "Venlock.ShareProps", "Session service down"
 value = reader.GetProperty(pid, name)
-Dim number, source, description
-number = Err.Number : source = Err.Source : description = Err.Description
-Err.Clear
-Check number = 77, "Err.Number, got " & number
-Check source = "Venlock.ShareProps", "Err.Source, got " & source
-Check description = "Session service down", "Err.Description, got " & description
+CheckRaised 77, "Venlock.ShareProps", "Session service down"
 
 steering.Reset
 Check IsEmpty(reader.GetProperty(pid, name)), "Reset forgets what was published"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "unique_variant.h"
+#include "variant_values.h"
 
 namespace ambrelle_test {
 
@@ -62,34 +63,11 @@ inline HRESULT Call(IDispatch* object, const wchar_t* name, std::initializer_lis
     return CallByName(object, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, result);
 }
 
-inline VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-inline VARIANT Bool(bool value) {
-    VARIANT v;
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-inline VARIANT Null() {
-    VARIANT v;
-    V_VT(&v) = VT_NULL;
-    return v;
-}
-inline VARIANT Empty() {
-    VARIANT v;
-    V_VT(&v) = VT_EMPTY;
-    return v;
-}
-inline VARIANT Double(double value) {
-    VARIANT v;
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
-    return v;
-}
+inline VARIANT Long(LONG value) { return ambrelle::LongValue(value); }
+inline VARIANT Bool(bool value) { return ambrelle::BoolValue(value); }
+inline VARIANT Null() { return ambrelle::NullValue(); }
+inline VARIANT Empty() { return ambrelle::EmptyValue(); }
+inline VARIANT Double(double value) { return ambrelle::DoubleValue(value); }
 
 // A BSTR VARIANT that frees its string when the owner goes.
 class Text {

@@ -21,3 +21,14 @@ Sub Check(condition, message)
         failures = failures + 1
     End If
 End Sub
+
+' Checks the error the statement before raised: its number, source and
+' description. The error is cleared; the three checks count as three.
+Sub CheckRaised(number, source, description)
+    Dim raised_number, raised_source, raised_description
+    raised_number = Err.Number : raised_source = Err.Source : raised_description = Err.Description
+    Err.Clear
+    Check raised_number = number, "Err.Number " & number & ", got " & raised_number
+    Check raised_source = source, "Err.Source '" & source & "', got '" & raised_source & "'"
+    Check raised_description = description, "Err.Description '" & description & "', got '" & raised_description & "'"
+End Sub

@@ -52,4 +52,22 @@ inline bool RegistryKeyExists(HKEY root, const std::wstring& key) {
     return true;
 }
 
+// The text a window gives for WM_GETTEXT (a grid's: the rows on screen).
+inline std::wstring WindowText(HWND window) {
+    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+// Dispatches the messages waiting on the calling thread (10,000 at the most).
+inline void PumpWaitingMessages() {
+    MSG msg;
+    for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 }  // namespace ambrelle_test

@@ -36,11 +36,7 @@ protected:
         if (atl_) FreeLibrary(atl_);
     }
     void Pump(HWND grid) {
-        MSG msg;
-        for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        ambrelle_test::PumpWaitingMessages();
         if (grid) UpdateWindow(grid);
     }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tessary.h"
+#include "test_support.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -35,55 +36,6 @@ HRESULT InvokeId(IDispatch* object, DISPID member, WORD flags, std::vector<VARIA
 
 HRESULT Outcome(HRESULT hr, const EXCEPINFO& excep) { return hr == DISP_E_EXCEPTION ? excep.scode : hr; }
 
-VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
-VARIANT Short(SHORT value) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    return v;
-}
-
-VARIANT Bool(bool value) {
-    VARIANT v;
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT Double(double value) {
-    VARIANT v;
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
-    return v;
-}
-
-VARIANT LongRef(LONG* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_I4;
-    V_I4REF(&v) = value;
-    return v;
-}
-
-VARIANT VariantRef(VARIANT* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&v) = value;
-    return v;
-}
-
-VARIANT Text(const wchar_t* value) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(value);
-    return v;
-}
-
 // ---------------------------------------------------------------------------
 // RowSink
 
@@ -102,34 +54,6 @@ ComPtr<RowSink> RowSink::Make() {
     ComPtr<RowSink> sink;
     *sink.GetAddressOf() = new RowSink();  // takes the creation reference
     return sink;
-}
-
-STDMETHODIMP RowSink::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != tessary::DIID_Events) return E_NOINTERFACE;
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RowSink::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) RowSink::Release() {
-    ULONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) delete this;
-    return refs;
-}
-
-STDMETHODIMP RowSink::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP RowSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
 }
 
 STDMETHODIMP RowSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
@@ -259,17 +183,6 @@ STDMETHODIMP Site::GetExtendedControl(IDispatch** control) {
 STDMETHODIMP Site::OnFocus(BOOL gained) {
     if (gained) ++log.focus_gained;
     return S_OK;
-}
-
-STDMETHODIMP Site::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP Site::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
 }
 
 STDMETHODIMP Site::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
@@ -423,22 +336,14 @@ float GridHost::ColumnWidth(LONG number) {
 }
 
 void GridHost::Pump() {
-    MSG msg;
-    for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    ambrelle_test::PumpWaitingMessages();
     if (HWND window = grid()) UpdateWindow(window);
 }
 
 std::wstring GridHost::ScreenText() {
     HWND window = grid();
     if (!window) return L"(no window)";
-    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
-    return text;
+    return ambrelle_test::WindowText(window);
 }
 
 SIZE GridClientSize(HWND grid) {

@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
+#include "dispatch_without_type_info.h"
+#include "tessary.h"
+#include "variant_values.h"
+
 namespace tessary_test {
 
 // ---------------------------------------------------------------------------
@@ -22,14 +27,14 @@ HRESULT InvokeId(IDispatch* object, DISPID member, WORD flags, std::vector<VARIA
                  EXCEPINFO* excep = nullptr);
 // The HRESULT a caller should see: the scode of a DISP_E_EXCEPTION, else hr.
 HRESULT Outcome(HRESULT hr, const EXCEPINFO& excep);
-VARIANT Long(LONG value);
-VARIANT Short(SHORT value);
-VARIANT Bool(bool value);
-VARIANT Double(double value);
-VARIANT LongRef(LONG* value);
-VARIANT VariantRef(VARIANT* value);
+inline VARIANT Long(LONG value) { return ambrelle::LongValue(value); }
+inline VARIANT Short(SHORT value) { return ambrelle::ShortValue(value); }
+inline VARIANT Bool(bool value) { return ambrelle::BoolValue(value); }
+inline VARIANT Double(double value) { return ambrelle::DoubleValue(value); }
+inline VARIANT LongRef(LONG* value) { return ambrelle::LongRefValue(value); }
+inline VARIANT VariantRef(VARIANT* value) { return ambrelle::VariantRefValue(value); }
 // Owns its BSTR: call VariantClear on the VARIANT after use.
-VARIANT Text(const wchar_t* value);
+inline VARIANT Text(const wchar_t* value) { return ambrelle::NewText(value); }
 
 // ---------------------------------------------------------------------------
 // The event sink
@@ -44,15 +49,12 @@ struct RowAnswer {
 // "H1|H2|...|" for the header, "R<row>A|R<row>B|...|" for a data row: four cells.
 RowAnswer DefaultAnswer(LONG row);
 
-class RowSink final : public IDispatch {
+class RowSink final
+    : public ambrelle::UncountedComObject<ambrelle::Answers<ambrelle::DispatchWithoutTypeInfo, IID_IUnknown,
+                                                            IID_IDispatch, tessary::DIID_Events>> {
 public:
     static Microsoft::WRL::ComPtr<RowSink> Make();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;
@@ -70,7 +72,6 @@ public:
 private:
     RowSink() = default;
     ~RowSink() = default;
-    LONG refs_ = 1;
 };
 
 // ---------------------------------------------------------------------------
@@ -134,7 +135,7 @@ class Site final : public IOleClientSite,
                    public IOleInPlaceSite,
                    public IOleInPlaceFrame,
                    public IOleControlSite,
-                   public IDispatch {
+                   public ambrelle::DispatchWithoutTypeInfo {
 public:
     Site(HWND window, IFontDisp* ambient_font);
     SiteLog log;
@@ -190,8 +191,6 @@ public:
     STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* arg_err) override;

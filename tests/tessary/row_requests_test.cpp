@@ -237,15 +237,19 @@ TEST_F(RowRequests, KeysMoveTheSelectionAndScrollItIntoView) {
 TEST_F(RowRequests, CellsBeyondTheColumnCountAreDroppedAndMissingOnesEmpty) {
     ShowRows(3);
     EXPECT_EQ(L"H1\tH2\tH3\tH4\r\nR2A\tR2B\tR2C\tR2D\r\nR3A\tR3B\tR3C\tR3D", host_->ScreenText());
-    host_->SetCols(2);
-    host_->Pump();
-    EXPECT_EQ(L"H1\tH2\r\nR2A\tR2B\r\nR3A\tR3B", host_->ScreenText());
-    host_->SetCols(6);
-    host_->Pump();
-    EXPECT_EQ(L"H1\tH2\tH3\tH4\t\t\r\nR2A\tR2B\tR2C\tR2D\t\t\r\nR3A\tR3B\tR3C\tR3D\t\t", host_->ScreenText());
-    host_->SetCols(0);
-    host_->Pump();
-    EXPECT_EQ(L"\r\n\r\n", host_->ScreenText());
+    const struct {
+        LONG columns;
+        const wchar_t* screen;
+    } counts[] = {
+        {2, L"H1\tH2\r\nR2A\tR2B\r\nR3A\tR3B"},
+        {6, L"H1\tH2\tH3\tH4\t\t\r\nR2A\tR2B\tR2C\tR2D\t\t\r\nR3A\tR3B\tR3C\tR3D\t\t"},
+        {0, L"\r\n\r\n"},
+    };
+    for (const auto& count : counts) {
+        host_->SetCols(count.columns);
+        host_->Pump();
+        EXPECT_EQ(count.screen, host_->ScreenText()) << count.columns << " columns";
+    }
     host_->SetRows(0);
     host_->Pump();
     EXPECT_EQ(L"", host_->ScreenText());

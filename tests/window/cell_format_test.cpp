@@ -7,6 +7,7 @@
 
 #include "cell_format.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 
 using namespace ambrelle;
 
@@ -22,13 +23,6 @@ std::wstring Date(const VARIANT& value) {
     std::wstring cell = L"<not written>";
     EXPECT_EQ(S_OK, FormatDate(value, &cell));
     return cell;
-}
-
-VARIANT DateValue(double days) {
-    VARIANT v;
-    V_VT(&v) = VT_DATE;
-    V_DATE(&v) = days;
-    return v;
 }
 
 }  // namespace

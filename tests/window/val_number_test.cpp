@@ -9,7 +9,9 @@
 
 #include "com_error.h"
 #include "val_number.h"
+#include "variant_values.h"
 
+using ambrelle::NewText;
 using ambrelle::ValOfText;
 using ambrelle::ValOfValue;
 
@@ -87,17 +89,8 @@ TEST(ValOfText, ThePointIsTheDecimalPointWhateverTheCRuntimesLocale) {
 namespace {
 
 VARIANT Number(VARTYPE type, double value) {
-    VARIANT v;
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
+    VARIANT v = ambrelle::DoubleValue(value);
     VariantChangeType(&v, &v, 0, type);
-    return v;
-}
-
-VARIANT TextValue(const wchar_t* text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
     return v;
 }
 
@@ -131,9 +124,9 @@ TEST(ValOfValue, NumbersReadTheSameUnderEveryDecimalSeparatorTextsAsTheyStand) {
         {Number(VT_CY, 12.3456), 12.3456, 12.3456},
         {Number(VT_DECIMAL, 7.125), 7.125, 7.125},
         {Number(VT_I4, 1000), 1000, 1000},
-        {TextValue(L"1234.25"), 1234.25, 1234.25},
-        {TextValue(L"1234,25"), 1234, 1234},
-        {TextValue(L""), 0, 0},
+        {NewText(L"1234.25"), 1234.25, 1234.25},
+        {NewText(L"1234,25"), 1234, 1234},
+        {NewText(L""), 0, 0},
     };
     for (const wchar_t* separator : {L".", L","}) {
         UserDecimalSeparator setting(separator);
