@@ -61,7 +61,9 @@ inline ComPtr<ADOField> FieldOf(_ADORecordset* set, VARIANT index) {
     ComPtr<ADOFields> fields;
     ComPtr<ADOField> field;
     EXPECT_EQ(S_OK, set->get_Fields(&fields));
-    if (fields) EXPECT_EQ(S_OK, fields->get_Item(index, &field));
+    if (fields) {
+        EXPECT_EQ(S_OK, fields->get_Item(index, &field));
+    }
     return field;
 }
 

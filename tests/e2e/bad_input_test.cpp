@@ -12,6 +12,7 @@
 #include "ado.h"
 #include "hardware_faults.h"
 #include "scripted_objects.h"
+#include "com_object.h"
 #include "settings_store.h"
 #include "tessary.h"
 #include "window_fixture.h"
@@ -38,22 +39,10 @@ struct StoreSteering {
     }
 };
 
-class SteeredStore final : public ISettingsStore {
+class SteeredStore final : public ambrelle::UncountedComObject<
+                               ambrelle::Answers<ISettingsStore, IID_IUnknown, IID_IDispatch, IID_ISettingsStore>> {
 public:
     SteeredStore(ISettingsStore* real, StoreSteering* steering) : real_(real), steering_(steering) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_ISettingsStore) return E_NOINTERFACE;
-        *object = static_cast<ISettingsStore*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&refs_);
-        if (!refs) delete this;
-        return refs;
-    }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override { return real_->GetTypeInfoCount(count); }
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
         return real_->GetTypeInfo(index, lcid, info);
@@ -81,7 +70,6 @@ public:
     }
 
 private:
-    LONG refs_ = 1;
     ComPtr<ISettingsStore> real_;
     StoreSteering* steering_;
 };

@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "com_object.h"
 #include "settings_store.h"
 
 using namespace ambrelle_test;
@@ -41,22 +42,10 @@ double NumberOf(const VARIANT* value) {
     return SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(value), 0, VT_R8)) ? V_R8(&number) : -1;
 }
 
-class RecordingStore final : public ISettingsStore {
+class RecordingStore final : public ambrelle::UncountedComObject<
+                                 ambrelle::Answers<ISettingsStore, IID_IUnknown, IID_IDispatch, IID_ISettingsStore>> {
 public:
     explicit RecordingStore(StoreRecord* record) : record_(record) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_ISettingsStore) return E_NOINTERFACE;
-        *object = static_cast<ISettingsStore*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&refs_);
-        if (!refs) delete this;
-        return refs;
-    }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
@@ -84,7 +73,6 @@ private:
         record_->calls.push_back({slot, L"", L"", VT_EMPTY, 0, GetCurrentThreadId()});
         return E_NOTIMPL;
     }
-    LONG refs_ = 1;
     StoreRecord* record_;
 };
 
@@ -152,6 +140,38 @@ HRESULT ShowOnThisThread(LONG kind) {
 void WaitAnswering(HANDLE handle) {
     DWORD index = 0;
     CoWaitForMultipleHandles(COWAIT_DEFAULT, INFINITE, 1, &handle, &index);
+}
+
+// Shows a window of `kind` on a new thread, in an apartment of its own with the
+// fake store class registered, while this apartment answers any call that
+// would be marshalled to it.
+struct OwnThreadShow {
+    DWORD thread = 0;
+    HRESULT shown = E_PENDING;
+};
+OwnThreadShow ShowOnOwnThread(StoreRecord* record, LONG kind) {
+    struct Context {
+        StoreRecord* record;
+        LONG kind;
+        OwnThreadShow result;
+        static DWORD WINAPI Run(void* argument) {
+            auto* self = static_cast<Context*>(argument);
+            self->result.thread = GetCurrentThreadId();
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                RegisteredStore registered(self->record);
+                self->result.shown = ShowOnThisThread(self->kind);
+            }
+            CoUninitialize();
+            return 0;
+        }
+    } context{record, kind, {}};
+    HANDLE thread = CreateThread(nullptr, 0, &Context::Run, &context, 0, nullptr);
+    EXPECT_NE(nullptr, thread);
+    if (!thread) return context.result;
+    WaitAnswering(thread);
+    CloseHandle(thread);
+    return context.result;
 }
 
 std::vector<std::wstring> KeysOf(const std::vector<StoreCall>& calls, int slot) {
@@ -233,58 +253,20 @@ TEST_F(RecordingStoreTest, EveryWindowOfAThreadSharesOneStoreAndAnotherThreadCal
     ASSERT_EQ(S_OK, Show(1001, 0, &first));
     ASSERT_EQ(S_OK, Show(1001, 1, &second));
     EXPECT_EQ(1, record_.created) << "one store for all windows of a thread";
-    // A window on a thread of its own, while this apartment answers any
-    // call that would be marshalled to it.
-    struct Other {
-        StoreRecord* record;
-        DWORD id = 0;
-        HRESULT shown = E_PENDING;
-        static DWORD WINAPI Run(void* context) {
-            auto* self = static_cast<Other*>(context);
-            self->id = GetCurrentThreadId();
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                RegisteredStore registered(self->record);
-                self->shown = ShowOnThisThread(2);
-            }
-            CoUninitialize();
-            return 0;
-        }
-    } other{&record_};
-    HANDLE thread = CreateThread(nullptr, 0, &Other::Run, &other, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitAnswering(thread);
-    CloseHandle(thread);
+    // A window on a thread of its own.
+    const OwnThreadShow other = ShowOnOwnThread(&record_, 2);
     EXPECT_EQ(S_OK, other.shown);
     EXPECT_EQ(2, record_.created) << "the other thread made its own";
-    EXPECT_EQ(other.id, record_.created_on);
+    EXPECT_EQ(other.thread, record_.created_on);
     ASSERT_EQ(32u + 18u + 32u, record_.calls.size()) << "three windows' reads and writes";
     for (size_t i = 0; i < record_.calls.size(); ++i)
-        EXPECT_EQ(i < 50 ? GetCurrentThreadId() : other.id, record_.calls[i].thread)
+        EXPECT_EQ(i < 50 ? GetCurrentThreadId() : other.thread, record_.calls[i].thread)
             << record_.calls[i].key << ": each thread calls its own store on its own thread";
 }
 
 TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadAndTheNextShowMakesItsOwn) {
     // A store created on another thread and gone with that thread's apartment.
-    struct Creator {
-        StoreRecord* record;
-        HRESULT shown = E_PENDING;
-        static DWORD WINAPI Run(void* context) {
-            auto* self = static_cast<Creator*>(context);
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                RegisteredStore registered(self->record);
-                self->shown = ShowOnThisThread(0);
-            }
-            CoUninitialize();
-            return 0;
-        }
-    } creator{&record_};
-    HANDLE thread = CreateThread(nullptr, 0, &Creator::Run, &creator, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitAnswering(thread);
-    CloseHandle(thread);
-    ASSERT_EQ(S_OK, creator.shown);
+    ASSERT_EQ(S_OK, ShowOnOwnThread(&record_, 0).shown);
     EXPECT_EQ(1, record_.created);
     const size_t calls_before = record_.calls.size();
 
@@ -296,7 +278,6 @@ TEST_F(RecordingStoreTest, AStoreThatCannotBeCreatedFailsTheLoadAndTheNextShowMa
     EXPECT_EQ(E_ACCESSDENIED, Show(1001, 0, &refused));
     EXPECT_EQ(L"The component SettingsStore cannot be created.", error_.description);
     EXPECT_TRUE(refused.seen().empty()) << "the load failed: no window";
-
     EXPECT_EQ(calls_before, record_.calls.size()) << "no store was reached: not the other thread's";
 
     // Once one can be created, the next show on this thread makes its own
