@@ -2,17 +2,10 @@
 
 namespace ambrelle {
 
-std::wstring TrimBlanks(const std::wstring& text) {
-    const TextPart part = BlankTrimmedPart(text.data(), text.size());
-    return text.substr(part.first, part.length);
-}
-
-TextPart BlankTrimmedPart(const wchar_t* text, size_t length) {
-    size_t first = 0;
-    while (first < length && text[first] == L' ') ++first;
-    size_t end = length;
-    while (end > first && text[end - 1] == L' ') --end;
-    return {first, end - first};
+std::wstring_view BlankTrimmed(std::wstring_view text) {
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
 std::wstring NumberWithSignPlace(long long number) {

@@ -2,8 +2,8 @@
 // a sequence number with its sign place, the pattern of a quantity.
 #pragma once
 
-#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ambrelle {
 
@@ -11,16 +11,9 @@ namespace ambrelle {
 // Automation's Decimal type); a larger count shows this many.
 constexpr int kMaxDecimalPlaces = 28;
 
-// Without blanks (spaces) at either end; inner blanks stay.
-std::wstring TrimBlanks(const std::wstring& text);
-
-// The part of text[0, length) without blanks at either end, as the offset of
-// its first character and its length (0 for a text of blanks only).
-struct TextPart {
-    size_t first;
-    size_t length;
-};
-TextPart BlankTrimmedPart(const wchar_t* text, size_t length);
+// The part of text without blanks (spaces) at either end; inner blanks stay
+// (empty for blanks only).
+std::wstring_view BlankTrimmed(std::wstring_view text);
 
 // A whole number as Str writes it: a leading blank in place of the sign of a
 // number that is not negative (" 1", "-1").

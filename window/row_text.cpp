@@ -38,25 +38,22 @@ HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
 // either end.
 struct TrimmedText {
     UniqueBstr text;
-    TextPart part = {0, 0};
-
-    const wchar_t* begin() const { return text.c_str() + part.first; }
-    bool whole() const { return part.first == 0 && part.length == text.length(); }
+    std::wstring_view trimmed;
 };
 
-HRESULT TrimmedFieldText(ADOField* field, TrimmedText* trimmed) {
-    UniqueVariant value;
-    HRESULT hr = FieldValueOrEmpty(field, value.ptr());
-    if (SUCCEEDED(hr)) hr = TakeText(value.ptr(), &trimmed->text);
+HRESULT TrimmedFieldText(ADOField* field, TrimmedText* value) {
+    UniqueVariant field_value;
+    HRESULT hr = FieldValueOrEmpty(field, field_value.ptr());
+    if (SUCCEEDED(hr)) hr = TakeText(field_value.ptr(), &value->text);
     if (FAILED(hr)) return hr;
-    trimmed->part = BlankTrimmedPart(trimmed->text.c_str(), trimmed->text.length());
+    value->trimmed = BlankTrimmed({value->text.c_str(), value->text.length()});
     return S_OK;
 }
 
 // The cell of a quantity: its trimmed text formatted with the pattern.
 HRESULT QuantityCell(const TrimmedText& quantity, const std::wstring& pattern, std::wstring* cell) {
-    if (quantity.whole()) return FormatQuantityText(quantity.text.get(), pattern, cell);
-    UniqueBstr part(quantity.begin(), static_cast<UINT>(quantity.part.length));
+    if (quantity.trimmed.size() == quantity.text.length()) return FormatQuantityText(quantity.text.get(), pattern, cell);
+    UniqueBstr part(quantity.trimmed.data(), static_cast<UINT>(quantity.trimmed.size()));
     if (!part.allocated()) return E_OUTOFMEMORY;
     return FormatQuantityText(part.get(), pattern, cell);
 }
@@ -131,24 +128,25 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         ComPtr<ADOField> field;
         hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), field.GetAddressOf());
         if (FAILED(hr)) return hr;
-        if (Titles[i].DataType == VT_DATE) {
-            UniqueVariant value;
-            hr = field->get_Value(value.put());
-            if (SUCCEEDED(hr)) hr = FormatDate(value.get(), &cell);
-            if (FAILED(hr)) return hr;
-            AppendCell(cell, text);
-            continue;
-        }
+        // Dates are formatted from the field's own value, quantities from
+        // their trimmed text; other texts are shown trimmed as they are.
+        std::wstring_view shown;
         TrimmedText value;
-        hr = TrimmedFieldText(field.Get(), &value);
-        if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) hr = QuantityCell(value, quantity_pattern, &cell);
-        if (FAILED(hr)) return hr;
-        if (Titles[i].DataType == VT_R8) {
-            AppendCell(cell, text);
+        if (Titles[i].DataType == VT_DATE) {
+            UniqueVariant date;
+            hr = field->get_Value(date.put());
+            if (SUCCEEDED(hr)) hr = FormatDate(date.get(), &cell);
+            shown = cell;
         } else {
-            text->append(value.begin(), value.part.length);
-            *text += L'|';
+            hr = TrimmedFieldText(field.Get(), &value);
+            shown = value.trimmed;
+            if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) {
+                hr = QuantityCell(value, quantity_pattern, &cell);
+                shown = cell;
+            }
         }
+        if (FAILED(hr)) return hr;
+        AppendCell(shown, text);
     }
     return S_OK;
 }

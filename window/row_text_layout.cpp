@@ -13,7 +13,7 @@ constexpr std::int32_t kLowestRow = std::numeric_limits<std::int32_t>::min();
 
 }  // namespace
 
-void AppendCell(const std::wstring& cell, std::wstring* row) {
+void AppendCell(std::wstring_view cell, std::wstring* row) {
     *row += cell;
     *row += L'|';
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ambrelle {
@@ -20,7 +21,7 @@ struct TitleInfo {
 };
 
 // Appends one cell and its separator to a row text.
-void AppendCell(const std::wstring& cell, std::wstring* row);
+void AppendCell(std::wstring_view cell, std::wstring* row);
 
 // Appends the header cells to text: every title, the empty one of the spare
 // descriptor at the end included, so that the header ends in "||".

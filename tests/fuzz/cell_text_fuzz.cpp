@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(ReadBack(sequence, &back) && back == number, "a sequence number that does not read back", sequence);
     Check((sequence[0] == L'-') == (number < 0), "the sign place of a number", sequence);
 
-    const std::wstring trimmed = ambrelle::TrimBlanks(text);
+    const std::wstring trimmed(ambrelle::BlankTrimmed(text));
     const size_t first = text.find_first_not_of(L' ');
     if (first == std::wstring::npos) {
         Check(trimmed.empty(), "blanks trimmed to something", text);

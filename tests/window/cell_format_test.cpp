@@ -138,10 +138,10 @@ TEST(CellFormat, TotalsAlwaysCarryFourDecimals) {
 }
 
 TEST(CellFormat, TrimAndSequence) {
-    EXPECT_EQ(L"变频器", TrimBlanks(L"  变频器 "));
-    EXPECT_EQ(L"a  b", TrimBlanks(L" a  b "));
-    EXPECT_EQ(L"", TrimBlanks(L"   "));
-    EXPECT_EQ(L"\tx", TrimBlanks(L"\tx "));
+    EXPECT_EQ(L"变频器", std::wstring(BlankTrimmed(L"  变频器 ")));
+    EXPECT_EQ(L"a  b", std::wstring(BlankTrimmed(L" a  b ")));
+    EXPECT_EQ(L"", std::wstring(BlankTrimmed(L"   ")));
+    EXPECT_EQ(L"\tx", std::wstring(BlankTrimmed(L"\tx ")));
     EXPECT_EQ(L" 1", NumberWithSignPlace(1));
     EXPECT_EQ(L" 10", NumberWithSignPlace(10));
     EXPECT_EQ(L" 0", NumberWithSignPlace(0));
