@@ -4,8 +4,8 @@
 // the median of several runs; a one-record bill, measured in the same run, is
 // the reference (window creation is its floor).
 //
-// Usage: show_bench [--runs N] [--row-text-requests N] [COUNT...]   (default counts 1000 100000,
-// 2000 row-text requests a show)
+// Usage: show_bench [--runs N] [--row-text-requests N] [--kind K] [COUNT...]   (default counts
+// 1000 100000, 2000 row-text requests a show, kinds 0 and 1)
 // Run under the project's Wine prefix with the stand-ins registered.
 #include <windows.h>
 #include <ole2.h>
@@ -276,15 +276,19 @@ HRESULT Measure(Row* row, int runs) {
 int wmain(int argc, wchar_t** argv) {
     int runs = 3;
     std::vector<LONG> counts;
+    std::vector<LONG> kinds;
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--runs") == 0 && i + 1 < argc)
             runs = std::max(1, _wtoi(argv[++i]));
         else if (wcscmp(argv[i], L"--row-text-requests") == 0 && i + 1 < argc)
             g_row_text_requests = std::max(1, _wtoi(argv[++i]));
+        else if (wcscmp(argv[i], L"--kind") == 0 && i + 1 < argc)
+            kinds.push_back(_wtol(argv[++i]));
         else
             counts.push_back(_wtol(argv[i]));
     }
     if (counts.empty()) counts = {1000, 100000};
+    if (kinds.empty()) kinds = {0, 1};
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     int exit_code = 0;
     if (FAILED(bench::PublishSessionString(kSessionString))) {
@@ -292,7 +296,7 @@ int wmain(int argc, wchar_t** argv) {
         exit_code = 1;
     }
     std::vector<Row> rows;
-    for (LONG kind : {0L, 1L}) {
+    for (LONG kind : kinds) {
         rows.push_back({kind, 1});
         for (LONG count : counts) rows.push_back({kind, count});
     }
