@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include "com_error.h"
 #include "com_object.h"
 #include "dispatch_name_cache.h"
 #include "server_module.h"
@@ -51,6 +52,33 @@ protected:
     // The description of Interface, with a reference for the caller.
     virtual HRESULT InterfaceTypeInfo(ITypeInfo** info) = 0;
 };
+
+// A member that every row or value calls may be answered straight through the
+// vtable, ahead of the type library's dispatch, when the call has the
+// member's declared shape; these say which shape a call has and give the
+// answer as the type library's dispatch would.
+
+// A property read with `args` positional arguments.
+inline bool IsPropertyGet(WORD flags, const DISPPARAMS* params, UINT args) {
+    return (flags & DISPATCH_PROPERTYGET) && params && params->cArgs == args && params->cNamedArgs == 0;
+}
+
+// A property write of one value.
+inline bool IsPropertyPut(WORD flags, const DISPPARAMS* params) {
+    return (flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1 && params->cNamedArgs == 1 &&
+           params->rgdispidNamedArgs && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+}
+
+// A failure of the member becomes DISP_E_EXCEPTION, described by the error
+// object the member left.
+inline HRESULT AnswerOfDirectCall(HRESULT hr, EXCEPINFO* excep) {
+    if (SUCCEEDED(hr)) return hr;
+    if (excep) {
+        excep->scode = hr;
+        FillExcepInfoFromErrorInfo(hr, excep);
+    }
+    return DISP_E_EXCEPTION;
+}
 
 // The same, with the description (of iid) loaded from this module's type
 // library on first use and kept by the object.

@@ -48,14 +48,11 @@ STDMETHODIMP FieldObject::Invoke(DISPID member, REFIID riid, LCID lcid, WORD fla
     // field.Value, and the field's default value, read with no arguments: the
     // call every reader of a record set makes for each value, answered
     // without the general dispatch through the type library.
-    if (member == DISPID_VALUE && (flags & DISPATCH_PROPERTYGET) && params && params->cArgs == 0) {
+    if (member == DISPID_VALUE && ambrelle::IsPropertyGet(flags, params, 0)) {
         VARIANT value;
         VariantInit(&value);
         HRESULT hr = get_Value(&value);
-        if (FAILED(hr)) {
-            ambrelle::FillExcepInfoFromErrorInfo(hr, excep);
-            return DISP_E_EXCEPTION;
-        }
+        if (FAILED(hr)) return ambrelle::AnswerOfDirectCall(hr, excep);
         if (result) {
             *result = value;  // the caller's variant holds nothing to free
         } else {

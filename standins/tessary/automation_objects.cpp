@@ -8,6 +8,7 @@
 #include <string>
 
 #include "com_error.h"
+#include "tessary.h"
 #include "tessary_control.h"
 #include "type_info.h"
 
@@ -25,6 +26,10 @@ std::wstring Text(const wchar_t* format, LONG a, LONG b) {
     return text;
 }
 
+HRESULT Fail(REFIID iid, HRESULT hr, const std::wstring& description) {
+    return ambrelle::RaiseComError(hr, iid, kSource, description.c_str());
+}
+
 // One dual interface of the grid, Interface (described as iid): IDispatch
 // through the control's type information, and ISupportErrorInfo.
 template <typename Interface, const IID& iid>
@@ -36,48 +41,9 @@ protected:
 
     HRESULT InterfaceTypeInfo(ITypeInfo** info) override { return control_->TypeInfoOf(iid, info); }
 
-    HRESULT Fail(HRESULT hr, const std::wstring& description) {
-        return ambrelle::RaiseComError(hr, iid, kSource, description.c_str());
-    }
+    HRESULT Fail(HRESULT hr, const std::wstring& description) { return tessary::Fail(iid, hr, description); }
 
     ComPtr<TessaryControl> control_;
-};
-
-class Sheet final : public SubObject<ITessarySheet, IID_ITessarySheet> {
-public:
-    explicit Sheet(TessaryControl* control) : SubObject(control) {}
-
-    STDMETHODIMP get_Rows(LONG* count) override {
-        if (!count) return E_POINTER;
-        *count = control_->model().row_count();
-        return S_OK;
-    }
-    STDMETHODIMP put_Rows(LONG count) override {
-        if (count < 0)
-            return Fail(CTL_E_INVALIDPROPERTYVALUE, Text(L"The row count cannot be %d: it is 0 or more.", count, 0));
-        if (count == control_->model().row_count()) return S_OK;
-        control_->model().SetRowCount(count);
-        control_->RowCountChanged();
-        return S_OK;
-    }
-    STDMETHODIMP get_Cols(LONG* count) override {
-        if (!count) return E_POINTER;
-        *count = control_->model().column_count();
-        return S_OK;
-    }
-    STDMETHODIMP put_Cols(LONG count) override {
-        if (count < 0 || count > GridModel::kMaxColumns)
-            return Fail(CTL_E_INVALIDPROPERTYVALUE,
-                        Text(L"The column count cannot be %d: it lies between 0 and %d.", count, GridModel::kMaxColumns));
-        if (count == control_->model().column_count()) return S_OK;
-        control_->model().SetColumnCount(count);
-        control_->ColumnsChanged();
-        return S_OK;
-    }
-    STDMETHODIMP Refresh() override {
-        control_->RefreshRows();
-        return S_OK;
-    }
 };
 
 class Column final : public SubObject<ITessaryColumn, IID_ITessaryColumn> {
@@ -128,6 +94,16 @@ class Row final : public SubObject<ITessaryRow, IID_ITessaryRow> {
 public:
     Row(TessaryControl* control, LONG row) : SubObject(control), row_(row) {}
 
+    // The container marks a continuation row each time it gives the row's
+    // text: a mark put as a boolean skips the type library.
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override {
+        if (riid != IID_NULL || member != kDispidRowMark || !ambrelle::IsPropertyPut(flags, params) ||
+            V_VT(&params->rgvarg[0]) != VT_BOOL)
+            return SubObject::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
+        return ambrelle::AnswerOfDirectCall(put_Mark(V_BOOL(&params->rgvarg[0])), excep);
+    }
+
     STDMETHODIMP get_Mark(VARIANT_BOOL* marked) override {
         if (!marked) return E_POINTER;
         *marked = VARIANT_FALSE;
@@ -172,12 +148,6 @@ HRESULT Hand(T* created, IDispatch** out) {
 
 }  // namespace
 
-HRESULT CreateSheetObject(TessaryControl* control, IDispatch** sheet) {
-    if (!sheet) return E_POINTER;
-    *sheet = nullptr;
-    return Hand(new (std::nothrow) Sheet(control), sheet);
-}
-
 HRESULT CreateColumnObject(TessaryControl* control, LONG column, IDispatch** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -188,6 +158,62 @@ HRESULT CreateRowObject(TessaryControl* control, LONG row, IDispatch** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     return Hand(new (std::nothrow) Row(control, row), object);
+}
+
+// The sheet
+
+STDMETHODIMP_(ULONG) GridSheet::AddRef() { return control_->AddRef(); }
+
+STDMETHODIMP_(ULONG) GridSheet::Release() { return control_->Release(); }
+
+HRESULT GridSheet::InterfaceTypeInfo(ITypeInfo** info) { return control_->TypeInfoOf(IID_ITessarySheet, info); }
+
+STDMETHODIMP GridSheet::Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    if (riid != IID_NULL || member != kDispidSheetRows || !ambrelle::IsPropertyGet(flags, params, 0))
+        return TypeInfoDispatch::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
+    if (result) {
+        V_VT(result) = VT_I4;
+        V_I4(result) = control_->model().row_count();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP GridSheet::get_Rows(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = control_->model().row_count();
+    return S_OK;
+}
+
+STDMETHODIMP GridSheet::put_Rows(LONG count) {
+    if (count < 0)
+        return Fail(IID_ITessarySheet, CTL_E_INVALIDPROPERTYVALUE,
+                    Text(L"The row count cannot be %d: it is 0 or more.", count, 0));
+    if (count == control_->model().row_count()) return S_OK;
+    control_->model().SetRowCount(count);
+    control_->RowCountChanged();
+    return S_OK;
+}
+
+STDMETHODIMP GridSheet::get_Cols(LONG* count) {
+    if (!count) return E_POINTER;
+    *count = control_->model().column_count();
+    return S_OK;
+}
+
+STDMETHODIMP GridSheet::put_Cols(LONG count) {
+    if (count < 0 || count > GridModel::kMaxColumns)
+        return Fail(IID_ITessarySheet, CTL_E_INVALIDPROPERTYVALUE,
+                    Text(L"The column count cannot be %d: it lies between 0 and %d.", count, GridModel::kMaxColumns));
+    if (count == control_->model().column_count()) return S_OK;
+    control_->model().SetColumnCount(count);
+    control_->ColumnsChanged();
+    return S_OK;
+}
+
+STDMETHODIMP GridSheet::Refresh() {
+    control_->RefreshRows();
+    return S_OK;
 }
 
 }  // namespace tessary

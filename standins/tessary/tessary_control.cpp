@@ -87,7 +87,34 @@ HRESULT TessaryControl::TypeInfoOf(REFIID iid, ITypeInfo** info) {
 // ---------------------------------------------------------------------------
 // ITessary
 
-STDMETHODIMP TessaryControl::get_Sheet(IDispatch** sheet) { return CreateSheetObject(this, sheet); }
+STDMETHODIMP TessaryControl::Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                    VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
+    // The container asks for the sheet (for the row count) and for a row
+    // object (for its mark) while it answers each row-text request: these
+    // two reads, with their declared arguments, skip the type library.
+    const bool sheet = member == kDispidSheet && ambrelle::IsPropertyGet(flags, params, 0);
+    const bool row = member == kDispidRow && ambrelle::IsPropertyGet(flags, params, 1) &&
+                     V_VT(&params->rgvarg[0]) == VT_I4;
+    if (riid != IID_NULL || (!sheet && !row))
+        return TypeInfoDispatch::Invoke(member, riid, lcid, flags, params, result, excep, arg_err);
+    IDispatch* object = nullptr;
+    HRESULT hr = sheet ? get_Sheet(&object) : get_Row(params->rgvarg[0], &object);
+    if (FAILED(hr)) return ambrelle::AnswerOfDirectCall(hr, excep);
+    if (result) {
+        V_VT(result) = VT_DISPATCH;
+        V_DISPATCH(result) = object;  // the caller's variant holds nothing to free
+    } else {
+        object->Release();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP TessaryControl::get_Sheet(IDispatch** sheet) {
+    if (!sheet) return E_POINTER;
+    *sheet = static_cast<ITessarySheet*>(&sheet_);
+    (*sheet)->AddRef();
+    return S_OK;
+}
 
 STDMETHODIMP TessaryControl::get_Column(VARIANT number, IDispatch** column) {
     if (!column) return E_POINTER;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "automation_objects.h"
 #include "event_connection.h"
 #include "grid_model.h"
 #include "com_object.h"
@@ -37,6 +38,10 @@ class TessaryControl final
       private GridViewHost {
 public:
     static HRESULT Create(REFIID riid, void** object);
+
+    // IDispatch: the sheet and row objects directly, the rest through the type library
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg_err) override;
 
     // ITessary
     STDMETHODIMP get_Sheet(IDispatch** sheet) override;
@@ -153,6 +158,7 @@ private:
     static void OnSinkConnected(void* control);
 
     GridModel model_;
+    GridSheet sheet_{this};
     EventConnectionPoint events_;
     std::vector<std::pair<IID, Microsoft::WRL::ComPtr<ITypeInfo>>> type_infos_;
 

@@ -52,6 +52,7 @@ protected:
 TEST_F(Automation, SheetCountsTakeShortAndLongValuesAndRefuseNegativeOnes) {
     ComPtr<IDispatch> sheet = host_->Sheet();
     ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet.Get(), host_->Sheet().Get());  // one sheet for the grid's life
     EXPECT_EQ(S_OK, Call(sheet.Get(), tessary::kDispidSheetRows, DISPATCH_PROPERTYPUT, {Short(7)}));
     EXPECT_EQ(7, GetLong(sheet.Get(), tessary::kDispidSheetRows));
     EXPECT_EQ(S_OK, Call(sheet.Get(), tessary::kDispidSheetRows, DISPATCH_PROPERTYPUT, {Long(70000)}));
@@ -186,6 +187,8 @@ TEST_F(Automation, RowObjectIsIndexedFromZeroAndCarriesTheMark) {
     ASSERT_EQ(S_OK, Call(row.Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYPUT, {Bool(true)}));
     host_->SetRows(5);
     EXPECT_EQ(DISP_E_BADINDEX, Call(row.Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYGET, {}, &mark));
+    EXPECT_EQ(DISP_E_BADINDEX, Call(row.Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYPUT, {Bool(true)}));
+    EXPECT_NE(std::wstring::npos, last_description_.find(L"no longer exists"));
     host_->SetRows(10);
     ASSERT_EQ(S_OK, Call(row.Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYGET, {}, &mark));
     EXPECT_EQ(VARIANT_FALSE, V_BOOL(&mark));
