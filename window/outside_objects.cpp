@@ -28,6 +28,9 @@ constexpr OutsideClass kSettingsStore = {&CLSID_SettingsStore, &IID_ISettingsSto
 // holding one reference.
 ThreadPointer<IValueTools> g_value_tools;
 ThreadPointer<ISettingsStore> g_settings_store;
+// The empty text that every ValueOrDefault call of the thread passes as its
+// default, made once.
+ThreadPointer<OLECHAR> g_empty_text;
 
 template <typename Interface>
 void ReleaseThreadObject(ThreadPointer<Interface>* slot) {
@@ -73,24 +76,47 @@ HRESULT FieldValueOrEmpty(IDispatch* field, VARIANT* result) {
         if (FAILED(hr)) return hr;
         tools = g_value_tools.get();
     }
+    BSTR empty = g_empty_text.get();
+    if (!empty) {
+        empty = SysAllocString(L"");
+        if (!empty) return E_OUTOFMEMORY;
+        if (!g_empty_text.set(empty)) {
+            SysFreeString(empty);
+            return E_OUTOFMEMORY;
+        }
+    }
     UniqueVariant value;
     V_VT(value.ptr()) = VT_DISPATCH;
     V_DISPATCH(value.ptr()) = field;
     field->AddRef();
-    UniqueVariant empty_text;
-    V_VT(empty_text.ptr()) = VT_BSTR;
-    V_BSTR(empty_text.ptr()) = SysAllocString(L"");
-    return V_BSTR(empty_text.ptr()) ? tools->ValueOrDefault(value.ptr(), empty_text.ptr(), result) : E_OUTOFMEMORY;
+    VARIANT empty_default;
+    V_VT(&empty_default) = VT_BSTR;
+    V_BSTR(&empty_default) = empty;
+    const HRESULT hr = tools->ValueOrDefault(value.ptr(), &empty_default, result);
+    // The default goes by reference. When the component put something else
+    // there, that is ours to free and the thread's text is no longer its own:
+    // the next call makes a new one. (A text at the same place is the one
+    // given only if it is still empty.)
+    if (V_VT(&empty_default) != VT_BSTR || V_BSTR(&empty_default) != empty || SysStringLen(empty) != 0) {
+        g_empty_text.set(nullptr);
+        VariantClear(&empty_default);
+    }
+    return hr;
 }
 
 void ReleaseThreadOutsideObjects() {
     ReleaseThreadObject(&g_value_tools);
     ReleaseThreadObject(&g_settings_store);
+    SysFreeString(g_empty_text.get());
+    g_empty_text.set(nullptr);
 }
 
 void AbandonOutsideObjects() {
     g_value_tools.set(nullptr);
     g_settings_store.set(nullptr);
+    // The platform's own text, not the components': freed.
+    SysFreeString(g_empty_text.get());
+    g_empty_text.set(nullptr);
 }
 
 }  // namespace ambrelle
