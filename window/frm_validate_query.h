@@ -103,6 +103,10 @@ private:
     double SumValidateQty = 0;
     // QueryRs's fields as the row texts read them.
     RecordFields query_fields_;
+    // What a row's text and one of its cells are built in: kept from row to
+    // row, so that a row needs no room of its own.
+    std::wstring row_text_;
+    std::wstring cell_text_;
 
     // The on-screen window, while loaded.
     HWND hwnd_ = nullptr;

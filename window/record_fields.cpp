@@ -1,5 +1,7 @@
 #include "record_fields.h"
 
+#include <new>
+
 #include "recordset_access.h"
 
 namespace ambrelle {
@@ -13,7 +15,8 @@ HRESULT RecordFields::Get(_ADORecordset* records, const wchar_t* name, ADOField*
         const size_t at = (next_ + step) % count;
         if (fields_[at].first == name) {
             next_ = (at + 1) % count;
-            return fields_[at].second.CopyTo(field);
+            *field = fields_[at].second.Get();
+            return S_OK;
         }
     }
     Microsoft::WRL::ComPtr<ADOField> found;
@@ -22,15 +25,16 @@ HRESULT RecordFields::Get(_ADORecordset* records, const wchar_t* name, ADOField*
     try {
         fields_.emplace_back(name, found);
     } catch (const std::bad_alloc&) {
-        // Not kept: looked up again next time.
+        return E_OUTOFMEMORY;
     }
-    return found.CopyTo(field);
+    *field = found.Get();
+    return S_OK;
 }
 
 HRESULT RecordFields::Value(_ADORecordset* records, const wchar_t* name, VARIANT* value) {
     VariantInit(value);
-    Microsoft::WRL::ComPtr<ADOField> field;
-    HRESULT hr = Get(records, name, field.GetAddressOf());
+    ADOField* field = nullptr;
+    HRESULT hr = Get(records, name, &field);
     if (FAILED(hr)) return hr;
     return field->get_Value(value);
 }

@@ -30,7 +30,8 @@ public:
         next_ = 0;
     }
 
-    // The field `name` of `records`, by the name exactly as given. A name
+    // The field `name` of `records`, by the name exactly as given, kept here
+    // (no reference of the caller's own: it stays valid until Reset). A name
     // the record set does not have fails each time it is asked for.
     HRESULT Get(_ADORecordset* records, const wchar_t* name, ADOField** field);
     // field.Value of that field.

@@ -4,6 +4,7 @@
 #include "frm_validate_query.h"
 
 #include <new>
+#include <utility>
 
 #include "cell_format.h"
 #include "cell_text.h"
@@ -13,8 +14,6 @@
 #include "unique_bstr.h"
 #include "unique_variant.h"
 #include "vb_conversions.h"
-
-using Microsoft::WRL::ComPtr;
 
 namespace ambrelle {
 
@@ -58,6 +57,22 @@ HRESULT QuantityCell(const TrimmedText& quantity, const std::wstring& pattern, s
     return FormatQuantityText(part.get(), pattern, cell);
 }
 
+// A text the window keeps from row to row, lent for one row: the room it has
+// grown to is used again. A request made while another is being answered
+// finds it lent and starts with room of its own.
+class LentText {
+public:
+    explicit LentText(std::wstring* kept) : kept_(kept), text_(std::move(*kept)) {}
+    ~LentText() { *kept_ = std::move(text_); }
+    LentText(const LentText&) = delete;
+    LentText& operator=(const LentText&) = delete;
+    std::wstring& get() { return text_; }
+
+private:
+    std::wstring* kept_;
+    std::wstring text_;
+};
+
 HRESULT ReplaceText(const std::wstring& built, BSTR* text) {
     BSTR copy = SysAllocStringLen(built.data(), static_cast<UINT>(built.size()));
     if (!copy) return E_OUTOFMEMORY;
@@ -83,7 +98,8 @@ HRESULT FrmValidateQuery::GetRowText(LONG row, BSTR* text, LONG* color) {
     HRESULT hr = LdgValidateQuery.GetRowCount(&rows);
     if (FAILED(hr)) return hr;
     try {
-        std::wstring built;
+        LentText lent(&row_text_);
+        std::wstring& built = lent.get();
         // The last row of the confirmation kinds is the totals row; no other
         // kind has one.
         if (IsTotalsRow(row, rows, QueryClass))
@@ -123,10 +139,11 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     text->clear();
     text->reserve(kRowTextReserve);
     AppendCell(sequence, text);
-    std::wstring cell;
+    LentText lent(&cell_text_);
+    std::wstring& cell = lent.get();
     for (size_t i = 1; i < RecordColumnsEnd(Titles); ++i) {
-        ComPtr<ADOField> field;
-        hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), field.GetAddressOf());
+        ADOField* field = nullptr;
+        hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), &field);
         if (FAILED(hr)) return hr;
         // Dates are formatted from the field's own value, quantities from
         // their trimmed text; other texts are shown trimmed as they are.
@@ -138,7 +155,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
             if (SUCCEEDED(hr)) hr = FormatDate(date.get(), &cell);
             shown = cell;
         } else {
-            hr = TrimmedFieldText(field.Get(), &value);
+            hr = TrimmedFieldText(field, &value);
             shown = value.trimmed;
             if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) {
                 hr = QuantityCell(value, quantity_pattern, &cell);
