@@ -432,9 +432,12 @@ HRESULT FrmValidateQuery::OnRowTextRequest(LONG row, BSTR* text, LONG* color) {
         VARIANT zero;
         V_VT(&zero) = VT_I4;
         V_I4(&zero) = 0;
+        // A whole number compares as itself; any other value as VB compares it with 0.
+        const bool is_zero = fid.vt() == VT_I4 ? V_I4(fid.ptr()) == 0
+                                               : VarCmp(fid.ptr(), &zero, LOCALE_USER_DEFAULT, 0) ==
+                                                     static_cast<HRESULT>(VARCMP_EQ);
         // The lowest row number has no index in the grid (and is never one of its rows).
-        if (VarCmp(fid.ptr(), &zero, LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ) &&
-            row != std::numeric_limits<LONG>::min())
+        if (is_zero && row != std::numeric_limits<LONG>::min())
             return LdgValidateQuery.MarkRow(row - 1);
     }
     return S_OK;

@@ -15,7 +15,7 @@ HRESULT GetObjectProperty(IDispatch* object, DISPID member, VARIANT* args, UINT 
     UniqueVariant result;
     HRESULT hr = InvokeById(object, member, DISPATCH_PROPERTYGET, args, arg_count, result.ptr());
     if (FAILED(hr)) return hr;
-    hr = VariantChangeType(result.ptr(), result.ptr(), 0, VT_DISPATCH);
+    if (result.vt() != VT_DISPATCH) hr = VariantChangeType(result.ptr(), result.ptr(), 0, VT_DISPATCH);
     if (FAILED(hr) || !V_DISPATCH(result.ptr())) return FAILED(hr) ? hr : E_POINTER;
     *out = V_DISPATCH(result.ptr());
     return S_OK;
@@ -29,7 +29,7 @@ HRESULT PutLong(IDispatch* object, DISPID member, LONG value) {
 HRESULT GetLong(IDispatch* object, DISPID member, LONG* value) {
     UniqueVariant result;
     HRESULT hr = InvokeById(object, member, DISPATCH_PROPERTYGET, nullptr, 0, result.ptr());
-    if (SUCCEEDED(hr)) hr = VariantChangeType(result.ptr(), result.ptr(), 0, VT_I4);
+    if (SUCCEEDED(hr) && result.vt() != VT_I4) hr = VariantChangeType(result.ptr(), result.ptr(), 0, VT_I4);
     if (FAILED(hr)) return hr;
     *value = V_I4(result.ptr());
     return S_OK;

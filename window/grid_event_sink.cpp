@@ -14,7 +14,11 @@ STDMETHODIMP GridEventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS
     // Arguments in reverse order: reserved, colour, text, row.
     VARIANT row;
     VariantInit(&row);
-    HRESULT hr = VariantChangeType(&row, &params->rgvarg[3], 0, VT_I4);
+    HRESULT hr = S_OK;
+    if (V_VT(&params->rgvarg[3]) == VT_I4)
+        row = params->rgvarg[3];  // a number: nothing of the caller's is held
+    else
+        hr = VariantChangeType(&row, &params->rgvarg[3], 0, VT_I4);
     if (FAILED(hr)) {
         if (arg_err) *arg_err = 3;
         return DISP_E_TYPEMISMATCH;
