@@ -17,7 +17,9 @@ HRESULT GetObjectProperty(IDispatch* object, DISPID member, VARIANT* args, UINT 
     if (FAILED(hr)) return hr;
     if (result.vt() != VT_DISPATCH) hr = VariantChangeType(result.ptr(), result.ptr(), 0, VT_DISPATCH);
     if (FAILED(hr) || !V_DISPATCH(result.ptr())) return FAILED(hr) ? hr : E_POINTER;
-    *out = V_DISPATCH(result.ptr());
+    // The result's reference goes to `out`.
+    *out->ReleaseAndGetAddressOf() = V_DISPATCH(result.ptr());
+    V_VT(result.ptr()) = VT_EMPTY;
     return S_OK;
 }
 

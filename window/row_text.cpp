@@ -26,6 +26,13 @@ constexpr LONG kTotalsRowColor = 0xE0EFFE;
 constexpr size_t kRowTextReserve = 256;
 
 HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
+    // A whole number's text is its digits and sign, as the platform's
+    // conversion writes it.
+    if (V_VT(&value) == VT_I4) {
+        *text = NumberWithSignPlace(V_I4(&value));
+        if (text->front() == L' ') text->erase(0, 1);
+        return S_OK;
+    }
     UniqueBstr converted;
     HRESULT hr = ToText(value, &converted);
     if (FAILED(hr)) return hr;
