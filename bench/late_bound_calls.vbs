@@ -1,7 +1,9 @@
 ' Cost of one late-bound call (name lookup and invoke, as a script client
 ' makes it) on each stand-in object, beside Scripting.Dictionary.Count, the
-' platform's own automation object, measured in the same run. Each figure is
-' the median of five rounds of 2000 calls.
+' platform's own automation object, measured in the same run. A setting read
+' is also set beside the platform's own automation object that reads the same
+' value from the registry, WScript.Shell.RegRead. Each figure is the median of
+' five rounds of 2000 calls.
 Option Explicit
 
 Const kCalls = 2000
@@ -32,12 +34,19 @@ Dim fields : Set fields = rs.Fields
 Dim field : Set field = rs.Fields("FReqQty")
 Dim tools : Set tools = CreateObject("ValueTools.ValueTools")
 Dim store : Set store = CreateObject("SettingsStore.SettingsStore")
+store.WriteSetting "AmbrelleBench", "Stored", 1200
+Dim shell : Set shell = CreateObject("WScript.Shell")
+Const kStoredValue = "HKCU\Software\VB and VBA Program Settings\AmbrelleBench\Settings\Stored"
 Dim bill : Set bill = CreateObject("Quistral.IBillInfo.Steering")
 Dim props : Set props = CreateObject("Venlock.ShareProps.Steering")
 
 Dim labels : labels = Array("Scripting.Dictionary.Count (reference)", "ADODB.Recordset.State", "ADODB.Recordset.EOF", _
-    "ADODB.Fields.Count", "ADODB.Field.Value", "ValueTools.ValueOrDefault", "SettingsStore.ReadSetting", _
-    "Quistral.IBillInfo.Steering.CallCount", "Venlock.ShareProps.Steering.TotalCalls")
+    "ADODB.Fields.Count", "ADODB.Field.Value", "ValueTools.ValueOrDefault", "SettingsStore.ReadSetting (none stored)", _
+    "Quistral.IBillInfo.Steering.CallCount", "Venlock.ShareProps.Steering.TotalCalls", _
+    "SettingsStore.ReadSetting (a stored value)", "WScript.Shell.RegRead (the same value)")
+' The members that read the registry, and the platform's own reader of the same value.
+Const kStoredRead = 9
+Const kRegistryReference = 10
 Dim i, x
 
 ' Makes kCalls calls of member number `member` (of labels) at full speed:
@@ -53,6 +62,8 @@ Sub CallMember(member)
         Case 6: For i = 1 To kCalls : x = store.ReadSetting("AmbrelleBench", "Nothing", 0) : Next
         Case 7: For i = 1 To kCalls : x = bill.CallCount : Next
         Case 8: For i = 1 To kCalls : x = props.TotalCalls : Next
+        Case 9: For i = 1 To kCalls : x = store.ReadSetting("AmbrelleBench", "Stored", 0) : Next
+        Case 10: For i = 1 To kCalls : x = shell.RegRead(kStoredValue) : Next
     End Select
 End Sub
 
@@ -67,10 +78,14 @@ Function CallCost(member)
     CallCost = Median(rounds)
 End Function
 
-Dim member, cost, reference
-WScript.Echo Left("late-bound call" & Space(42), 42) & Column("us/call", 9) & Column("x reference", 13)
+Dim member, costs(10), reference
+WScript.Echo Left("late-bound call" & Space(44), 44) & Column("us/call", 9) & Column("x reference", 13)
 For member = 0 To UBound(labels)
-    cost = CallCost(member)
-    If member = 0 Then reference = cost
-    WScript.Echo Left(labels(member) & Space(42), 42) & Column(FormatNumber(cost, 1), 9) & Column(FormatNumber(cost / reference, 1), 13)
+    costs(member) = CallCost(member)
+    If member = 0 Then reference = costs(member)
+    WScript.Echo Left(labels(member) & Space(44), 44) & Column(FormatNumber(costs(member), 1), 9) & _
+        Column(FormatNumber(costs(member) / reference, 1), 13)
 Next
+WScript.Echo "registry reads: SettingsStore.ReadSetting (a stored value) is " & _
+    FormatNumber(costs(kStoredRead) / costs(kRegistryReference), 2) & " x WScript.Shell.RegRead of the same value"
+store.DeleteSetting "AmbrelleBench"

@@ -1,6 +1,7 @@
 #include "settings_registry.h"
 
 #include <algorithm>
+#include <new>
 
 namespace ambrelle {
 namespace {
@@ -44,23 +45,54 @@ std::wstring SettingsSectionKey(const std::wstring& app) {
     return kProgramSettingsRoot + app + L"\\" + kSettingsSection;
 }
 
-LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text) {
+LONG SettingsSectionReader::Read(const std::wstring& app, const std::wstring& key, std::wstring* text) {
     text->clear();
-    const std::wstring section = SettingsSectionKey(app);
+    LONG rc = key_ && app == app_ ? ERROR_SUCCESS : Open(app);
+    if (rc != ERROR_SUCCESS) return rc;
     // Most values fit the first buffer, read in one call; a longer one is
     // read again with the size the call gave. Another process may lengthen
     // the value between the two: ask again until they agree.
     std::wstring buffer(256, L'\0');
-    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    LONG rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
-    while (rc == ERROR_MORE_DATA) {
-        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
-        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        rc = RegGetValueW(HKEY_CURRENT_USER, section.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, &buffer[0], &size);
+    for (bool reopened = false;;) {
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        DWORD type = REG_NONE;
+        rc = RegQueryValueExW(key_, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]), &size);
+        if (rc == ERROR_MORE_DATA) {
+            buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+            continue;
+        }
+        if (rc == ERROR_KEY_DELETED && !reopened) {
+            // Removed since it was opened, and perhaps made again.
+            reopened = true;
+            rc = Open(app);
+            if (rc != ERROR_SUCCESS) return rc;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return rc;
+        if (type != REG_SZ) return ERROR_UNSUPPORTED_TYPE;
+        *text = TextOfRegistryData(buffer.c_str(), size);
+        return ERROR_SUCCESS;
     }
+}
+
+LONG SettingsSectionReader::Open(const std::wstring& app) {
+    Close();
+    HKEY opened = nullptr;
+    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, SettingsSectionKey(app).c_str(), 0, KEY_QUERY_VALUE, &opened);
     if (rc != ERROR_SUCCESS) return rc;
-    *text = TextOfRegistryData(buffer.c_str(), size);
+    try {
+        app_ = app;
+    } catch (const std::bad_alloc&) {
+        RegCloseKey(opened);
+        return ERROR_OUTOFMEMORY;
+    }
+    key_ = opened;
     return ERROR_SUCCESS;
+}
+
+void SettingsSectionReader::Close() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
 }
 
 LONG WriteSettingText(const std::wstring& app, const std::wstring& key, const std::wstring& text) {

@@ -21,9 +21,31 @@ std::wstring SettingsSectionKey(const std::wstring& app);
 // any null inside kept.
 std::wstring TextOfRegistryData(const wchar_t* data, DWORD size);
 
-// ERROR_SUCCESS with the text, ERROR_FILE_NOT_FOUND when the application or
-// the key has no value, or another Win32 error (a value that is not text).
-LONG ReadSettingText(const std::wstring& app, const std::wstring& key, std::wstring* text);
+// Reads the values of one application's section through the section's key,
+// kept open from one read to the next: a read is then one query of the
+// registry instead of an open, a query and a close. A key deleted since it was
+// opened (the settings removed, here or by another process) is opened again,
+// so a read always sees what is stored now; a section that does not exist is
+// looked for again on the next read.
+class SettingsSectionReader {
+public:
+    SettingsSectionReader() = default;
+    SettingsSectionReader(const SettingsSectionReader&) = delete;
+    SettingsSectionReader& operator=(const SettingsSectionReader&) = delete;
+    ~SettingsSectionReader() { Close(); }
+
+    // ERROR_SUCCESS with the text, ERROR_FILE_NOT_FOUND when the application
+    // or the key has no value, or another Win32 error (a value that is not
+    // text).
+    LONG Read(const std::wstring& app, const std::wstring& key, std::wstring* text);
+
+private:
+    LONG Open(const std::wstring& app);
+    void Close();
+
+    std::wstring app_;     // whose section key_ is
+    HKEY key_ = nullptr;
+};
 LONG WriteSettingText(const std::wstring& app, const std::wstring& key, const std::wstring& text);
 
 // Removes one key (ERROR_FILE_NOT_FOUND when there was none).

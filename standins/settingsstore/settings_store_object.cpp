@@ -138,7 +138,7 @@ STDMETHODIMP SettingsStoreObject::ReadSetting(BSTR app, BSTR* key, VARIANT* defa
     HRESULT hr = CheckNames(app_name, &key_name);
     if (FAILED(hr)) return hr;
     std::wstring text;
-    LONG rc = ReadSettingText(app_name, key_name, &text);
+    LONG rc = reader_.Read(app_name, key_name, &text);
     if (rc == ERROR_FILE_NOT_FOUND) return VariantCopyInd(value, default_value);
     if (rc != ERROR_SUCCESS) return RaiseRegistryError(rc, L"The setting could not be read");
     return SettingValueFromText(text, value);

@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "type_info_dispatch.h"
+#include "settings_registry.h"
 #include "settings_store.h"
+#include "type_info_dispatch.h"
 
 namespace ambrelle {
 
@@ -24,6 +25,8 @@ public:
 private:
     SettingsStoreObject() = default;
     ~SettingsStoreObject() = default;
+
+    SettingsSectionReader reader_;
 };
 
 }  // namespace ambrelle

@@ -395,6 +395,21 @@ TEST_F(SettingsStoreTest, ValuesPersistFromOneProcessToAnother) {
     ASSERT_EQ(VT_BSTR, read.vt()) << "written by the other process";
     EXPECT_EQ(7021.5, ReadNumber(read.get()));
 
+    // Between two reads of this store, the other process removes every
+    // setting of the application, and then writes them anew.
+    ASSERT_EQ(0u, RunTool(L"delete " + app));
+    read = Read(L"HWinWidth", Short(6390));
+    ASSERT_EQ(VT_I2, read.vt()) << "removed by the other process";
+    ASSERT_EQ(0u, RunTool(L"write " + app + L" HWinWidth r4:6500"));
+    read = Read(L"HWinWidth", Short(6390));
+    ASSERT_EQ(VT_BSTR, read.vt()) << "written anew by the other process";
+    EXPECT_EQ(6500, ReadNumber(read.get()));
+    ASSERT_EQ(0u, RunTool(L"delete " + app));
+    ASSERT_EQ(0u, RunTool(L"write " + app + L" HWinWidth r4:6600"));
+    read = Read(L"HWinWidth", Short(6390));
+    ASSERT_EQ(VT_BSTR, read.vt()) << "removed and written anew between two reads";
+    EXPECT_EQ(6600, ReadNumber(read.get()));
+
     VARIANT width;
     V_VT(&width) = VT_R4;
     V_R4(&width) = 1310.f;
