@@ -68,10 +68,14 @@ STDMETHODIMP Recordset::Move(ADO_LONGPTR num_records, VARIANT start) {
     LONG start_at = adBookmarkCurrent;
     if (!IsMissing(start)) {
         // Only the three bookmark constants: this record set hands out no bookmarks.
-        UniqueVariant number;
-        if (FAILED(VariantChangeType(number.ptr(), &start, 0, VT_I4)))
-            return RaiseAdoError(AdoError::kInvalidArgument, kSource);
-        start_at = V_I4(&number.get());
+        if (V_VT(&start) == VT_I4) {
+            start_at = V_I4(&start);
+        } else {
+            UniqueVariant number;
+            if (FAILED(VariantChangeType(number.ptr(), &start, 0, VT_I4)))
+                return RaiseAdoError(AdoError::kInvalidArgument, kSource);
+            start_at = V_I4(&number.get());
+        }
         if (start_at != adBookmarkCurrent && start_at != adBookmarkFirst && start_at != adBookmarkLast)
             return RaiseAdoError(AdoError::kInvalidArgument, kSource);
     }

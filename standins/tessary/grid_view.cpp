@@ -114,8 +114,12 @@ void GridView::ColumnsChanged() {
 }
 
 void GridView::RowMarkChanged(LONG row) {
-    InvalidateRow(row);
-    InvalidateRow(row - 1);  // the line between the two rows
+    // Only rows on screen are drawn again; a row that is not is drawn with
+    // its mark when it comes into view (the rows on screen are those the
+    // last paint asked for, and any other row on screen is waiting for a
+    // paint already).
+    if (rows_.count(row)) InvalidateRow(row);
+    if (rows_.count(row - 1)) InvalidateRow(row - 1);  // the line between the two rows
 }
 
 void GridView::Refresh() {

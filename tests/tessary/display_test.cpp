@@ -149,12 +149,13 @@ TEST_F(Display, MarkedRowsShowAsLighterContinuationsWithAMarker) {
             for (int x = from; x < to; ++x) value = std::min(value, Luminance(shot.At(x, y)));
         return value;
     };
-    auto foreign = [&](LONG row, int from, int to) {
+    auto foreign_in = [&](const Capture& in, LONG row, int from, int to) {
         int count = 0;
         for (int y = bands[row].first; y < bands[row].first + bands[row].second; ++y)
-            for (int x = from; x < to; ++x) count += shot.At(x, y) != RowColour(row);
+            for (int x = from; x < to; ++x) count += in.At(x, y) != RowColour(row);
         return count;
     };
+    auto foreign = [&](LONG row, int from, int to) { return foreign_in(shot, row, from, to); };
     // Same text in column 2: the marked row's is lighter.
     const int plain = darkest(3, first_column + 1, first_column + 150);
     const int marked = darkest(4, first_column + 1, first_column + 150);
@@ -163,6 +164,11 @@ TEST_F(Display, MarkedRowsShowAsLighterContinuationsWithAMarker) {
     // Column 1 is empty in both; the marked row carries its marker there.
     EXPECT_EQ(0, foreign(3, 1, first_column - 2));
     EXPECT_GT(foreign(4, 1, first_column - 2), 4);
+    // A row marked while it is on screen shows its marker with the next paint.
+    EXPECT_EQ(0, foreign(5, 1, first_column - 2));
+    ASSERT_EQ(S_OK, InvokeId(host_->Row(4).Get(), tessary::kDispidRowMark, DISPATCH_PROPERTYPUT, {Bool(true)}, nullptr));
+    host_->Pump();
+    EXPECT_GT(foreign_in(CaptureClient(host_->grid()), 5, 1, first_column - 2), 4);
 }
 
 TEST_F(Display, ClickedRowsAreSelectedAndCtrlCCopiesThemTabSeparated) {
