@@ -85,14 +85,23 @@ HRESULT TimeServiceFill(LONG kind, double* seconds) {
     return hr;
 }
 
+// What the window's answers to row-text requests cost, and the VarFormat
+// calls those rows made, a mean for each request.
+struct RowTextCost {
+    double seconds = 0;
+    double quantity_calls = 0;
+    double date_calls = 0;
+};
+
 // What the host sees of one show: the time until the grid's first paint has
 // completed, and the cost of a page down with repaint.
 struct ShowTiming {
     double started = 0;
     double painted = 0;
     double page_down[3] = {};  // at the top, in the middle, near the end
-    double row_text = 0;       // one row's text, rows spread over the whole set
-    double row_text_paged = 0;  // the same, rows a page at a time as the grid paints them
+    LONG kind = 0;
+    RowTextCost row_text;        // one row's text, rows spread over the whole set
+    RowTextCost row_text_paged;  // the same, rows a page at a time as the grid paints them
     bool saw_paint = false;
 };
 ShowTiming* g_timing = nullptr;
@@ -122,15 +131,11 @@ void ScrollTo(HWND grid, int position) {
 // Rows a grid page holds, for requests made a page at a time.
 constexpr LONG kRowsPerPage = 30;
 
-// The window's answer to the grid's request for a row's text, through the
-// event sink the window advised on the grid: the mean over rows spread over
-// the whole set, each far from the one before (every record read from memory
-// not yet in the caches), or, `paged`, over pages of consecutive rows that
-// start at such spread places (as the grid asks when it paints a page).
-double TimeRowTexts(HWND grid, bool paged) {
+// The event sink the window advised on the grid.
+ComPtr<IDispatch> WindowSink(HWND grid) {
     auto* control = reinterpret_cast<IDispatch*>(
         SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
-    if (!control) return 0;
+    if (!control) return nullptr;
     ComPtr<IDispatch> owned(control);  // takes its own reference
     control->Release();
     ComPtr<IConnectionPointContainer> container;
@@ -139,67 +144,121 @@ double TimeRowTexts(HWND grid, bool paged) {
     CONNECTDATA connection = {};
     if (FAILED(owned.As(&container)) || FAILED(container->FindConnectionPoint(tessary::DIID_Events, &point)) ||
         FAILED(point->EnumConnections(&connections)) || connections->Next(1, &connection, nullptr) != S_OK)
-        return 0;
+        return nullptr;
     ComPtr<IDispatch> sink;
     connection.pUnk->QueryInterface(IID_PPV_ARGS(&sink));
     connection.pUnk->Release();
-    SCROLLINFO info = {sizeof(info), SIF_RANGE, 0, 0, 0, 0, 0};
-    if (!sink || !GetScrollInfo(grid, SB_VERT, &info)) return 0;
-    const LONG rows = std::max(1, info.nMax);
-    const int requests = g_row_text_requests;
-    const double started = Now();
-    for (int i = 0; i < requests; ++i) {
-        BSTR text = nullptr;
-        LONG color = 0, reserved = 0;
-        VARIANT args[4];  // in reverse: reserved, colour, text, row
-        V_VT(&args[0]) = VT_BYREF | VT_I4;
-        V_I4REF(&args[0]) = &reserved;
-        V_VT(&args[1]) = VT_BYREF | VT_I4;
-        V_I4REF(&args[1]) = &color;
-        V_VT(&args[2]) = VT_BYREF | VT_BSTR;
-        V_BSTRREF(&args[2]) = &text;
-        V_VT(&args[3]) = VT_I4;
-        const long long spread = paged ? static_cast<long long>(i / kRowsPerPage) * kRowsPerPage * 7919 + i % kRowsPerPage
-                                       : static_cast<long long>(i) * 7919;
-        V_I4(&args[3]) = 2 + static_cast<LONG>(spread % rows);
-        DISPPARAMS params = {args, nullptr, 4, 0};
-        sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                     nullptr, nullptr, nullptr);
-        SysFreeString(text);
-    }
-    return (Now() - started) / requests;
+    return sink;
 }
 
-// The floor of a row's text: the platform's VarFormat calls the row makes (a
-// confirmation row two quantities and two dates, a rejection line one date).
-double TimeRowFormats(LONG kind) {
+// The window's answer to the grid's request for the text of `row`.
+BSTR RequestRowText(IDispatch* sink, LONG row) {
+    BSTR text = nullptr;
+    LONG color = 0, reserved = 0;
+    VARIANT args[4];  // in reverse: reserved, colour, text, row
+    V_VT(&args[0]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[0]) = &reserved;
+    V_VT(&args[1]) = VT_BYREF | VT_I4;
+    V_I4REF(&args[1]) = &color;
+    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&args[2]) = &text;
+    V_VT(&args[3]) = VT_I4;
+    V_I4(&args[3]) = row;
+    DISPPARAMS params = {args, nullptr, 4, 0};
+    sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                 nullptr, nullptr);
+    return text;
+}
+
+// Counts the VarFormat calls behind a row's text from its cells: a quantity
+// or a date cell that is not empty was formatted (a confirmation row has its
+// quantities in cells 5 and 6 and its dates in 10 and 11, a rejection line its
+// date in cell 1; a continuation line has none).
+void CountFormatCalls(LONG kind, const wchar_t* text, RowTextCost* cost) {
+    std::vector<std::wstring> cells(1);
+    for (const wchar_t* at = text ? text : L""; *at; ++at) {
+        if (*at == L'|')
+            cells.emplace_back();
+        else
+            cells.back() += *at;
+    }
+    auto filled = [&](size_t cell) { return cell < cells.size() && !cells[cell].empty() ? 1.0 : 0.0; };
+    if (kind == 1) {
+        cost->date_calls += filled(1);
+    } else {
+        cost->quantity_calls += filled(5) + filled(6);
+        cost->date_calls += filled(10) + filled(11);
+    }
+}
+
+// The window's answers to the grid's row-text requests, through the event
+// sink: the mean over rows spread over the whole set, each far from the one
+// before (every record read from memory not yet in the caches), or, `paged`,
+// over pages of consecutive rows that start at such spread places (as the grid
+// asks when it paints a page). The rows' texts are then asked for again,
+// untimed, to count the VarFormat calls they make.
+RowTextCost TimeRowTexts(HWND grid, LONG kind, bool paged) {
+    RowTextCost cost;
+    ComPtr<IDispatch> sink = WindowSink(grid);
+    SCROLLINFO info = {sizeof(info), SIF_RANGE, 0, 0, 0, 0, 0};
+    if (!sink || !GetScrollInfo(grid, SB_VERT, &info)) return cost;
+    const LONG rows = std::max(1, info.nMax);
+    const int requests = g_row_text_requests;
+    std::vector<LONG> asked(static_cast<size_t>(requests));
+    for (int i = 0; i < requests; ++i) {
+        const long long spread = paged ? static_cast<long long>(i / kRowsPerPage) * kRowsPerPage * 7919 + i % kRowsPerPage
+                                       : static_cast<long long>(i) * 7919;
+        asked[static_cast<size_t>(i)] = 2 + static_cast<LONG>(spread % rows);
+    }
+    const double started = Now();
+    for (LONG row : asked) SysFreeString(RequestRowText(sink.Get(), row));
+    cost.seconds = (Now() - started) / requests;
+    for (LONG row : asked) {
+        BSTR text = RequestRowText(sink.Get(), row);
+        CountFormatCalls(kind, text, &cost);
+        SysFreeString(text);
+    }
+    cost.quantity_calls /= requests;
+    cost.date_calls /= requests;
+    return cost;
+}
+
+// The platform's VarFormat calls a row text makes, each timed on its own: a
+// quantity with its pattern and a date.
+struct FormatCallCost {
+    double quantity = 0;
+    double date = 0;
+};
+
+FormatCallCost TimeFormatCalls() {
     VARIANT quantity, date;
     V_VT(&quantity) = VT_R8;
     V_R8(&quantity) = 1234.25;
     V_VT(&date) = VT_DATE;
     V_DATE(&date) = 45123.5;
-    constexpr int kRows = 2000;
-    const double started = Now();
-    for (int i = 0; i < kRows; ++i) {
-        for (int call = 0; call < (kind == 1 ? 0 : 2); ++call) {
+    constexpr int kCalls = 4000;
+    auto time = [&](VARIANT* value, const wchar_t* pattern) {
+        const double started = Now();
+        for (int i = 0; i < kCalls; ++i) {
             BSTR text = nullptr;
-            VarFormat(&quantity, const_cast<LPOLESTR>(L"##,#0.00"), 0, 0, 0, &text);
+            VarFormat(value, const_cast<LPOLESTR>(pattern), 0, 0, 0, &text);
             SysFreeString(text);
         }
-        for (int call = 0; call < (kind == 1 ? 1 : 2); ++call) {
-            BSTR text = nullptr;
-            VarFormat(&date, const_cast<LPOLESTR>(L"yyyy-mm-dd"), 0, 0, 0, &text);
-            SysFreeString(text);
-        }
-    }
-    return (Now() - started) / kRows;
+        return (Now() - started) / kCalls;
+    };
+    return {time(&quantity, L"##,#0.00"), time(&date, L"yyyy-mm-dd")};
+}
+
+// The floor of the row texts: the VarFormat calls they made.
+double FloorOf(const RowTextCost& rows, const FormatCallCost& calls) {
+    return rows.quantity_calls * calls.quantity + rows.date_calls * calls.date;
 }
 
 void MeasurePageDownAndClose(HWND form) {
     HWND grid = FindWindowExW(form, nullptr, tessary::kWindowClass, nullptr);
     if (grid) {
-        g_timing->row_text = TimeRowTexts(grid, false);
-        g_timing->row_text_paged = TimeRowTexts(grid, true);
+        g_timing->row_text = TimeRowTexts(grid, g_timing->kind, false);
+        g_timing->row_text_paged = TimeRowTexts(grid, g_timing->kind, true);
         g_timing->page_down[0] = TimePageDowns(grid);
         SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
         if (GetScrollInfo(grid, SB_VERT, &info)) {
@@ -238,6 +297,7 @@ HRESULT TimeShow(LONG kind, ShowTiming* timing) {
     HRESULT hr = bench::NewQuery(1, kind, &validate);
     if (FAILED(hr)) return hr;
     *timing = ShowTiming();
+    timing->kind = kind;
     g_timing = timing;
     g_hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
     UniqueVariant shown;
@@ -252,13 +312,14 @@ HRESULT TimeShow(LONG kind, ShowTiming* timing) {
 struct Row {
     LONG kind;
     LONG count;
-    double fill = 0, total = 0, page_down[3] = {}, row_text = 0, row_text_paged = 0, row_floor = 0;
+    double fill = 0, total = 0, page_down[3] = {}, row_text = 0, row_text_paged = 0, row_floor = 0,
+           row_floor_paged = 0;
 };
 
 HRESULT Measure(Row* row, int runs) {
     HRESULT hr = ServeGeneratedRows(row->count);
     if (FAILED(hr)) return hr;
-    std::vector<double> fills, totals, pages[3], row_texts, paged_row_texts, row_floors;
+    std::vector<double> fills, totals, pages[3], row_texts, paged_row_texts, row_floors, paged_row_floors;
     for (int run = 0; run < runs; ++run) {
         double fill = 0;
         hr = TimeServiceFill(row->kind, &fill);
@@ -269,9 +330,11 @@ HRESULT Measure(Row* row, int runs) {
         fills.push_back(fill);
         totals.push_back(timing.painted - timing.started);
         for (int at = 0; at < 3; ++at) pages[at].push_back(timing.page_down[at]);
-        row_texts.push_back(timing.row_text);
-        paged_row_texts.push_back(timing.row_text_paged);
-        row_floors.push_back(TimeRowFormats(row->kind));
+        row_texts.push_back(timing.row_text.seconds);
+        paged_row_texts.push_back(timing.row_text_paged.seconds);
+        const FormatCallCost calls = TimeFormatCalls();
+        row_floors.push_back(FloorOf(timing.row_text, calls));
+        paged_row_floors.push_back(FloorOf(timing.row_text_paged, calls));
     }
     row->fill = Median(fills);
     row->total = Median(totals);
@@ -279,6 +342,7 @@ HRESULT Measure(Row* row, int runs) {
     row->row_text = Median(row_texts);
     row->row_text_paged = Median(paged_row_texts);
     row->row_floor = Median(row_floors);
+    row->row_floor_paged = Median(paged_row_floors);
     return S_OK;
 }
 
@@ -313,7 +377,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     wprintf(L"show to the first painted window (median of %d runs)\n", runs);
     wprintf(L"kind  records   total ms  service fill ms  component ms  vs 1 record ms  page down ms: top  middle  end"
-            L"  row text us: spread  paged  its VarFormat us\n");
+            L"  row text us: spread  paged  their VarFormat us: spread  paged\n");
     double reference = 0;
     for (Row& row : rows) {
         if (exit_code) break;
@@ -325,10 +389,11 @@ int wmain(int argc, wchar_t** argv) {
             break;
         }
         if (row.count == 1) reference = row.total;
-        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f %20.2f %6.2f %17.2f\n", row.kind,
+        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f %20.2f %6.2f %26.2f %6.2f\n", row.kind,
                 row.count, row.total * 1000, row.fill * 1000, (row.total - row.fill) * 1000,
                 (row.total - reference) * 1000, row.page_down[0] * 1000, row.page_down[1] * 1000,
-                row.page_down[2] * 1000, row.row_text * 1e6, row.row_text_paged * 1e6, row.row_floor * 1e6);
+                row.page_down[2] * 1000, row.row_text * 1e6, row.row_text_paged * 1e6, row.row_floor * 1e6,
+                row.row_floor_paged * 1e6);
     }
     ServeSampleData();
     CoUninitialize();
