@@ -116,7 +116,8 @@ public:
         HRESULT hr = CheckExists();
         if (FAILED(hr)) return hr;
         if ((marked != VARIANT_FALSE) == control_->model().RowMarked(row_)) return S_OK;
-        control_->model().SetRowMark(row_, marked != VARIANT_FALSE);
+        if (!control_->model().SetRowMark(row_, marked != VARIANT_FALSE))
+            return Fail(E_OUTOFMEMORY, L"There is no room to keep the mark.");
         control_->RowMarkChanged(row_);
         return S_OK;
     }

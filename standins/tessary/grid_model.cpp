@@ -1,11 +1,13 @@
 #include "grid_model.h"
 
+#include <new>
+
 namespace tessary {
 
 void GridModel::SetRowCount(LONG rows) {
     row_count_ = rows;
     ++revision_;
-    marked_rows_.erase(marked_rows_.upper_bound(rows), marked_rows_.end());
+    if (rows >= 0 && marks_.size() > static_cast<size_t>(rows) + 1) marks_.resize(static_cast<size_t>(rows) + 1);
     row_colours_.erase(row_colours_.upper_bound(rows), row_colours_.end());
 }
 
@@ -14,11 +16,19 @@ void GridModel::SetColumnCount(LONG columns) {
     ++revision_;
 }
 
-void GridModel::SetRowMark(LONG row, bool marked) {
-    if (marked)
-        marked_rows_.insert(row);
-    else
-        marked_rows_.erase(row);
+bool GridModel::SetRowMark(LONG row, bool marked) {
+    if (row < 0) return true;
+    const size_t at = static_cast<size_t>(row);
+    if (at >= marks_.size()) {
+        if (!marked) return true;
+        try {
+            marks_.resize(at + 1);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    marks_[at] = marked;
+    return true;
 }
 
 COLORREF GridModel::RowColour(LONG row, COLORREF fallback) const {

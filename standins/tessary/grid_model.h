@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <map>
-#include <set>
 #include <vector>
 
 #include "tessary.h"
@@ -37,8 +36,9 @@ public:
     }
 
     // Rows are numbered from 1, the header row.
-    bool RowMarked(LONG row) const { return marked_rows_.count(row) != 0; }
-    void SetRowMark(LONG row, bool marked);
+    bool RowMarked(LONG row) const { return row >= 0 && static_cast<size_t>(row) < marks_.size() && marks_[row]; }
+    // False when there was no room to keep the mark.
+    bool SetRowMark(LONG row, bool marked);
 
     // The colour the last request handed back for the row, or fallback when it
     // handed back the default (or none was made).
@@ -49,7 +49,7 @@ private:
     unsigned revision_ = 0;
     LONG row_count_ = 1;
     std::vector<float> widths_twips_ = std::vector<float>(1, kDefaultColumnWidthTwips);
-    std::set<LONG> marked_rows_;
+    std::vector<bool> marks_;  // by row number, up to the last row marked
     std::map<LONG, COLORREF> row_colours_;
 };
 

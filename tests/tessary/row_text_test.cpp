@@ -47,10 +47,13 @@ TEST(GridModel, ShrinkingTheRowCountForgetsMarksAndColoursOfRowsBeyondIt) {
     tessary::GridModel model;
     model.SetRowCount(10);
     model.SetRowMark(5, true);
+    model.SetRowMark(6, true);
     model.SetRowMark(9, true);
     model.SetRowColour(9, RGB(1, 2, 3), RGB(255, 255, 255));
     model.SetRowCount(6);
     EXPECT_TRUE(model.RowMarked(5));
+    EXPECT_TRUE(model.RowMarked(6));
+    EXPECT_FALSE(model.RowMarked(7));
     EXPECT_FALSE(model.RowMarked(9));
     model.SetRowCount(10);
     EXPECT_FALSE(model.RowMarked(9));
