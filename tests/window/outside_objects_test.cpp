@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "com_object.h"
 #include "outside_objects.h"
 #include "unique_variant.h"
 
@@ -21,8 +22,11 @@ struct SeenDefault {
 
 // A value component of the test's, registered for the component's class: it
 // records each default, answers "value", and when told to keeps the default
-// text for itself and leaves another text in its place.
-class TakingValueTools final : public IValueTools, public IClassFactory {
+// text for itself and leaves another text in its place. It lives on the
+// test's stack, which keeps its first reference to the end.
+class TakingValueTools final
+    : public ambrelle::UncountedComObject<ambrelle::Answers<IValueTools, IID_IUnknown, IID_IDispatch, IID_IValueTools>,
+                                          ambrelle::Answers<IClassFactory, IID_IClassFactory>> {
 public:
     std::vector<SeenDefault> seen;
     bool take_next = false;
@@ -31,21 +35,7 @@ public:
     ~TakingValueTools() {
         for (BSTR text : taken) SysFreeString(text);
     }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IValueTools)
-            *object = static_cast<IValueTools*>(this);
-        else if (riid == IID_IClassFactory)
-            *object = static_cast<IClassFactory*>(this);
-        else
-            *object = nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
