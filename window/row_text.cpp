@@ -27,10 +27,15 @@ constexpr size_t kRowTextReserve = 256;
 
 HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
     // A whole number's text is its digits and sign, as the platform's
-    // conversion writes it.
+    // conversion writes them.
     if (V_VT(&value) == VT_I4) {
         *text = NumberWithSignPlace(V_I4(&value));
         if (text->front() == L' ') text->erase(0, 1);
+        return S_OK;
+    }
+    // A text is its own text.
+    if (V_VT(&value) == VT_BSTR) {
+        text->assign(V_BSTR(&value) ? V_BSTR(&value) : L"", SysStringLen(V_BSTR(&value)));
         return S_OK;
     }
     UniqueBstr converted;
