@@ -24,11 +24,19 @@
 #include "tessary.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "variant_values.h"
 #include "bench_support.h"
 
 using Microsoft::WRL::ComPtr;
 using ambrelle::UniqueBstr;
 using ambrelle::UniqueVariant;
+using ambrelle::BstrRefValue;
+using ambrelle::DateValue;
+using ambrelle::DispatchRefValue;
+using ambrelle::DoubleValue;
+using ambrelle::LongRefValue;
+using ambrelle::LongValue;
+using ambrelle::NewText;
 
 namespace {
 
@@ -45,9 +53,7 @@ HRESULT ServeGeneratedRows(LONG count) {
     ComPtr<IDispatch> steering;
     HRESULT hr = CreateByProgId(L"Quistral.IBillInfo.Steering", &steering);
     if (FAILED(hr)) return hr;
-    VARIANT arg;
-    V_VT(&arg) = VT_I4;
-    V_I4(&arg) = count;
+    VARIANT arg = LongValue(count);
     return Call(steering.Get(), L"ServeGeneratedRows", DISPATCH_METHOD, &arg, 1, nullptr);
 }
 
@@ -67,15 +73,8 @@ HRESULT TimeServiceFill(LONG kind, double* seconds) {
     if (FAILED(hr)) return hr;
     LONG fid = 1;
     IDispatch* record_variable = records.Detach();
-    VARIANT args[4];
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &kind;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &fid;
-    V_VT(&args[2]) = VT_BYREF | VT_DISPATCH;
-    V_DISPATCHREF(&args[2]) = &record_variable;
-    V_VT(&args[3]) = VT_BSTR;
-    V_BSTR(&args[3]) = SysAllocString(kSessionString);
+    VARIANT args[4] = {LongRefValue(&kind), LongRefValue(&fid), DispatchRefValue(&record_variable),
+                       NewText(kSessionString)};
     UniqueVariant result;
     const double started = Now();
     hr = Call(bill.Get(), L"QueryValidate", DISPATCH_METHOD, args, 4, result.ptr());
@@ -155,15 +154,8 @@ ComPtr<IDispatch> WindowSink(HWND grid) {
 BSTR RequestRowText(IDispatch* sink, LONG row) {
     BSTR text = nullptr;
     LONG color = 0, reserved = 0;
-    VARIANT args[4];  // in reverse: reserved, colour, text, row
-    V_VT(&args[0]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[0]) = &reserved;
-    V_VT(&args[1]) = VT_BYREF | VT_I4;
-    V_I4REF(&args[1]) = &color;
-    V_VT(&args[2]) = VT_BYREF | VT_BSTR;
-    V_BSTRREF(&args[2]) = &text;
-    V_VT(&args[3]) = VT_I4;
-    V_I4(&args[3]) = row;
+    // In reverse: reserved, colour, text, row.
+    VARIANT args[4] = {LongRefValue(&reserved), LongRefValue(&color), BstrRefValue(&text), LongValue(row)};
     DISPPARAMS params = {args, nullptr, 4, 0};
     sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
                  nullptr, nullptr);
@@ -231,11 +223,8 @@ struct FormatCallCost {
 };
 
 FormatCallCost TimeFormatCalls() {
-    VARIANT quantity, date;
-    V_VT(&quantity) = VT_R8;
-    V_R8(&quantity) = 1234.25;
-    V_VT(&date) = VT_DATE;
-    V_DATE(&date) = 45123.5;
+    VARIANT quantity = DoubleValue(1234.25);
+    VARIANT date = DateValue(45123.5);
     constexpr int kCalls = 4000;
     auto time = [&](VARIANT* value, const wchar_t* pattern) {
         const double started = Now();
