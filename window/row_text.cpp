@@ -25,21 +25,17 @@ constexpr LONG kTotalsRowColor = 0xE0EFFE;
 // Room for a usual row text from the start, so that it is not regrown cell by cell.
 constexpr size_t kRowTextReserve = 256;
 
-HRESULT TextOfValue(const VARIANT& value, std::wstring* text) {
+// The text of a value the caller owns (a text is taken as it is).
+HRESULT TextOfValue(VARIANT* value, std::wstring* text) {
     // A whole number's text is its digits and sign, as the platform's
     // conversion writes them.
-    if (V_VT(&value) == VT_I4) {
-        *text = NumberWithSignPlace(V_I4(&value));
+    if (V_VT(value) == VT_I4) {
+        *text = NumberWithSignPlace(V_I4(value));
         if (text->front() == L' ') text->erase(0, 1);
         return S_OK;
     }
-    // A text is its own text.
-    if (V_VT(&value) == VT_BSTR) {
-        text->assign(V_BSTR(&value) ? V_BSTR(&value) : L"", SysStringLen(V_BSTR(&value)));
-        return S_OK;
-    }
     UniqueBstr converted;
-    HRESULT hr = ToText(value, &converted);
+    HRESULT hr = TakeText(value, &converted);
     if (FAILED(hr)) return hr;
     text->assign(converted.c_str(), converted.length());
     return S_OK;
@@ -134,7 +130,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         UniqueVariant sort;
         hr = query_fields_.Value(QueryRs.Get(), L"FSort", sort.put());
         if (FAILED(hr)) return hr;
-        if (sort.vt() != VT_NULL) hr = TextOfValue(sort.get(), &sequence);
+        if (sort.vt() != VT_NULL) hr = TextOfValue(sort.ptr(), &sequence);
         if (FAILED(hr)) return hr;
     } else {
         sequence = SequenceCell(row);
@@ -143,7 +139,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         UniqueVariant decimal_count;
         hr = query_fields_.Value(QueryRs.Get(), L"FQtyDecimal", decimal_count.put());
         if (FAILED(hr)) return hr;
-        if (decimal_count.vt() != VT_NULL) hr = TextOfValue(decimal_count.get(), &decimals);
+        if (decimal_count.vt() != VT_NULL) hr = TextOfValue(decimal_count.ptr(), &decimals);
         if (FAILED(hr)) return hr;
     }
     const std::wstring quantity_pattern = QuantityPattern(decimals);
