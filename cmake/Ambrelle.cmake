@@ -8,7 +8,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(AMBRELLE_WINE_ARCH win64)
 else()
     set(WIDL_TARGET --win32)
-    set(WIDL_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Folder of stdole2.tlb")
+    # The 32-bit Wine's stdole2.tlb; where only the 64-bit Wine is installed,
+    # its own copy describes the same OLE Automation types, and the type
+    # libraries widl writes with it are the same, byte for byte.
+    if(EXISTS /usr/lib/i386-linux-gnu/wine/i386-windows/stdole2.tlb)
+        set(WIDL_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows CACHE PATH "Folder of stdole2.tlb")
+    else()
+        set(WIDL_STDOLE_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH "Folder of stdole2.tlb")
+    endif()
     set(AMBRELLE_WINE_ARCH win32)
 endif()
 # The Wine prefix of this build tree matches the build's target (tools/wine-env.sh).
