@@ -13,6 +13,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -22,8 +23,10 @@
 #include "bill_info.h"
 #include "share_props.h"
 #include "tessary.h"
+#include "rejection_set.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"
+#include "value_tools.h"
 #include "variant_values.h"
 #include "bench_support.h"
 
@@ -63,8 +66,9 @@ HRESULT ServeSampleData() {
     return SUCCEEDED(hr) ? Call(steering.Get(), L"ServeSampleData", DISPATCH_METHOD, nullptr, 0, nullptr) : hr;
 }
 
-// The service's own share: QueryValidate into a new record set.
-HRESULT TimeServiceFill(LONG kind, double* seconds) {
+// The service's own share: QueryValidate into a new record set, kept in
+// `filled`.
+HRESULT TimeServiceFill(LONG kind, double* seconds, ComPtr<_ADORecordset>* filled) {
     ComPtr<IDispatch> bill;
     HRESULT hr = CreateByProgId(ambrelle::bill_info::kProgId, &bill);
     if (FAILED(hr)) return hr;
@@ -80,7 +84,10 @@ HRESULT TimeServiceFill(LONG kind, double* seconds) {
     hr = Call(bill.Get(), L"QueryValidate", DISPATCH_METHOD, args, 4, result.ptr());
     *seconds = Now() - started;
     SysFreeString(V_BSTR(&args[3]));
-    if (record_variable) record_variable->Release();
+    if (record_variable) {
+        if (SUCCEEDED(hr)) hr = record_variable->QueryInterface(IID_PPV_ARGS(filled->ReleaseAndGetAddressOf()));
+        record_variable->Release();
+    }
     return hr;
 }
 
@@ -101,6 +108,8 @@ struct ShowTiming {
     LONG kind = 0;
     RowTextCost row_text;        // one row's text, rows spread over the whole set
     RowTextCost row_text_paged;  // the same, rows a page at a time as the grid paints them
+    double outside_calls = 0;    // the outside calls of a row, made directly
+    _ADORecordset* records = nullptr;  // the service's record set of the same bill
     bool saw_paint = false;
 };
 ShowTiming* g_timing = nullptr;
@@ -243,11 +252,115 @@ double FloorOf(const RowTextCost& rows, const FormatCallCost& calls) {
     return rows.quantity_calls * calls.quantity + rows.date_calls * calls.date;
 }
 
+// The outside calls behind the text of one row, made here directly: the
+// grid's sheet and its row count, the record set positioned as the window
+// positions it (Move from the first record, EOF, BOF), every field the row
+// shows read as the window reads it (Value of the sequence text; Value of a
+// date, and VarFormat when it is not null; ValueOrDefault with the empty text
+// of a text or quantity, and VarFormat of a quantity), the value of FID and,
+// where it is 0, the grid's row object and its mark, and a new string of the
+// row's length handed back. They run on a record set of the same records as
+// the window's (for kind 1 the service's rejections cut into lines by the
+// component's own rebuild), rows a page at a time from spread places: what the
+// window's answer costs at the least, whatever it does itself.
+enum class Read { kValue, kDate, kText, kQuantity };
+struct ShownField {
+    const wchar_t* name;
+    Read read;
+};
+constexpr ShownField kConfirmationRow[] = {
+    {L"FQtyDecimal", Read::kValue}, {L"FNumber", Read::kText},          {L"FName", Read::kText},
+    {L"FModel", Read::kText},       {L"FAuxPropName", Read::kText},     {L"FReqQty", Read::kQuantity},
+    {L"FValidateQty", Read::kQuantity}, {L"FValidater", Read::kText},   {L"FBeValBrName", Read::kText},
+    {L"FBrName", Read::kText},      {L"FValDate", Read::kDate},         {L"FDeliveryDate", Read::kDate},
+    {L"FID", Read::kValue}};
+constexpr ShownField kRejectionRow[] = {{L"FSort", Read::kValue},     {L"FValDate", Read::kDate},
+                                        {L"FRejectDesc", Read::kText}, {L"FBeBrName", Read::kText},
+                                        {L"FBrName", Read::kText},     {L"FID", Read::kValue}};
+
+double TimeOutsideCallsOfRows(HWND grid, LONG kind, _ADORecordset* records) {
+    auto* control = reinterpret_cast<IDispatch*>(
+        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
+    if (!control || !records) return 0;
+    ComPtr<IDispatch> owned(control);  // takes its own reference
+    control->Release();
+    ComPtr<IValueTools> tools;
+    if (FAILED(CoCreateInstance(CLSID_ValueTools, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&tools)))) return 0;
+    const ShownField* shown = kind == 1 ? kRejectionRow : kConfirmationRow;
+    const size_t shown_count = kind == 1 ? std::size(kRejectionRow) : std::size(kConfirmationRow);
+    ComPtr<ADOFields> fields;
+    if (FAILED(records->get_Fields(&fields))) return 0;
+    std::vector<ComPtr<ADOField>> row_fields(shown_count);
+    for (size_t i = 0; i < shown_count; ++i) {
+        VARIANT name = NewText(shown[i].name);
+        const HRESULT hr = fields->get_Item(name, &row_fields[i]);
+        SysFreeString(V_BSTR(&name));
+        if (FAILED(hr)) return 0;
+    }
+    ADO_LONGPTR record_count = 0;
+    if (FAILED(records->get_RecordCount(&record_count)) || record_count < 1) return 0;
+    UniqueBstr empty(L"", 0);
+    const int requests = g_row_text_requests;
+    const double started = Now();
+    for (int i = 0; i < requests; ++i) {
+        const long long spread = static_cast<long long>(i / kRowsPerPage) * kRowsPerPage * 7919 + i % kRowsPerPage;
+        UniqueVariant sheet, rows;
+        DISPPARAMS none = {nullptr, nullptr, 0, 0};
+        owned->Invoke(tessary::kDispidSheet, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, sheet.ptr(),
+                      nullptr, nullptr);
+        if (sheet.vt() == VT_DISPATCH)
+            V_DISPATCH(sheet.ptr())->Invoke(tessary::kDispidSheetRows, IID_NULL, LOCALE_USER_DEFAULT,
+                                            DISPATCH_PROPERTYGET, &none, rows.ptr(), nullptr, nullptr);
+        VARIANT first = LongValue(adBookmarkFirst);
+        VARIANT_BOOL at = VARIANT_FALSE;
+        records->Move(static_cast<ADO_LONGPTR>(spread % record_count), first);
+        records->get_EOF(&at);
+        records->get_BOF(&at);
+        auto format = [](VARIANT* value, const wchar_t* pattern) {
+            BSTR text = nullptr;
+            VarFormat(value, const_cast<LPOLESTR>(pattern), 0, 0, 0, &text);
+            SysFreeString(text);
+        };
+        for (size_t f = 0; f < shown_count; ++f) {
+            UniqueVariant value;
+            if (shown[f].read == Read::kValue || shown[f].read == Read::kDate) {
+                row_fields[f]->get_Value(value.ptr());
+                if (shown[f].read == Read::kDate && value.vt() != VT_NULL) format(value.ptr(), L"yyyy-mm-dd");
+                if (f + 1 == shown_count && value.vt() == VT_I4 && V_I4(value.ptr()) == 0) {
+                    UniqueVariant row_object;
+                    VARIANT index = LongValue(static_cast<LONG>(spread % record_count));
+                    DISPPARAMS by_index = {&index, nullptr, 1, 0};
+                    owned->Invoke(tessary::kDispidRow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                  &by_index, row_object.ptr(), nullptr, nullptr);
+                    VARIANT mark = ambrelle::BoolValue(true);
+                    DISPID named = DISPID_PROPERTYPUT;
+                    DISPPARAMS put = {&mark, &named, 1, 1};
+                    if (row_object.vt() == VT_DISPATCH)
+                        V_DISPATCH(row_object.ptr())->Invoke(tessary::kDispidRowMark, IID_NULL, LOCALE_USER_DEFAULT,
+                                                             DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr);
+                }
+                continue;
+            }
+            VARIANT field;
+            V_VT(&field) = VT_DISPATCH;
+            V_DISPATCH(&field) = row_fields[f].Get();
+            VARIANT default_text;
+            V_VT(&default_text) = VT_BSTR;
+            V_BSTR(&default_text) = empty.get();
+            tools->ValueOrDefault(&field, &default_text, value.ptr());
+            if (shown[f].read == Read::kQuantity) format(value.ptr(), L"##,#0.00");
+        }
+        SysFreeString(SysAllocStringLen(nullptr, kind == 1 ? 40 : 100));
+    }
+    return (Now() - started) / requests;
+}
+
 void MeasurePageDownAndClose(HWND form) {
     HWND grid = FindWindowExW(form, nullptr, tessary::kWindowClass, nullptr);
     if (grid) {
         g_timing->row_text = TimeRowTexts(grid, g_timing->kind, false);
         g_timing->row_text_paged = TimeRowTexts(grid, g_timing->kind, true);
+        g_timing->outside_calls = TimeOutsideCallsOfRows(grid, g_timing->kind, g_timing->records);
         g_timing->page_down[0] = TimePageDowns(grid);
         SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
         if (GetScrollInfo(grid, SB_VERT, &info)) {
@@ -285,8 +398,10 @@ HRESULT TimeShow(LONG kind, ShowTiming* timing) {
     ComPtr<IDispatch> validate;
     HRESULT hr = bench::NewQuery(1, kind, &validate);
     if (FAILED(hr)) return hr;
+    _ADORecordset* records = timing->records;
     *timing = ShowTiming();
     timing->kind = kind;
+    timing->records = records;
     g_timing = timing;
     g_hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
     UniqueVariant shown;
@@ -302,18 +417,27 @@ struct Row {
     LONG kind;
     LONG count;
     double fill = 0, total = 0, page_down[3] = {}, row_text = 0, row_text_paged = 0, row_floor = 0,
-           row_floor_paged = 0;
+           row_floor_paged = 0, outside_calls = 0;
 };
 
 HRESULT Measure(Row* row, int runs) {
     HRESULT hr = ServeGeneratedRows(row->count);
     if (FAILED(hr)) return hr;
-    std::vector<double> fills, totals, pages[3], row_texts, paged_row_texts, row_floors, paged_row_floors;
+    std::vector<double> fills, totals, pages[3], row_texts, paged_row_texts, row_floors, paged_row_floors,
+        outside_calls;
     for (int run = 0; run < runs; ++run) {
         double fill = 0;
-        hr = TimeServiceFill(row->kind, &fill);
+        ComPtr<_ADORecordset> filled;
+        hr = TimeServiceFill(row->kind, &fill, &filled);
+        if (SUCCEEDED(hr) && row->kind == 1) {
+            // The rejections as the window shows them: cut into lines.
+            ComPtr<_ADORecordset> lines;
+            hr = ambrelle::BuildRejectionSet(filled.Get(), &lines);
+            filled = lines;
+        }
         if (FAILED(hr)) return hr;
         ShowTiming timing;
+        timing.records = filled.Get();
         hr = TimeShow(row->kind, &timing);
         if (FAILED(hr)) return hr;
         fills.push_back(fill);
@@ -324,6 +448,7 @@ HRESULT Measure(Row* row, int runs) {
         const FormatCallCost calls = TimeFormatCalls();
         row_floors.push_back(FloorOf(timing.row_text, calls));
         paged_row_floors.push_back(FloorOf(timing.row_text_paged, calls));
+        outside_calls.push_back(timing.outside_calls);
     }
     row->fill = Median(fills);
     row->total = Median(totals);
@@ -332,6 +457,7 @@ HRESULT Measure(Row* row, int runs) {
     row->row_text_paged = Median(paged_row_texts);
     row->row_floor = Median(row_floors);
     row->row_floor_paged = Median(paged_row_floors);
+    row->outside_calls = Median(outside_calls);
     return S_OK;
 }
 
@@ -366,7 +492,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     wprintf(L"show to the first painted window (median of %d runs)\n", runs);
     wprintf(L"kind  records   total ms  service fill ms  component ms  vs 1 record ms  page down ms: top  middle  end"
-            L"  row text us: spread  paged  their VarFormat us: spread  paged\n");
+            L"  row text us: spread  paged  their VarFormat us: spread  paged  their outside calls us: paged\n");
     double reference = 0;
     for (Row& row : rows) {
         if (exit_code) break;
@@ -378,11 +504,11 @@ int wmain(int argc, wchar_t** argv) {
             break;
         }
         if (row.count == 1) reference = row.total;
-        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f %20.2f %6.2f %26.2f %6.2f\n", row.kind,
+        wprintf(L"%4ld %8ld %10.1f %16.1f %13.1f %15.1f %18.2f %7.2f %5.2f %20.2f %6.2f %26.2f %6.2f %30.2f\n", row.kind,
                 row.count, row.total * 1000, row.fill * 1000, (row.total - row.fill) * 1000,
                 (row.total - reference) * 1000, row.page_down[0] * 1000, row.page_down[1] * 1000,
                 row.page_down[2] * 1000, row.row_text * 1e6, row.row_text_paged * 1e6, row.row_floor * 1e6,
-                row.row_floor_paged * 1e6);
+                row.row_floor_paged * 1e6, row.outside_calls * 1e6);
     }
     ServeSampleData();
     CoUninitialize();

@@ -142,7 +142,10 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         if (decimal_count.vt() != VT_NULL) hr = TextOfValue(decimal_count.ptr(), &decimals);
         if (FAILED(hr)) return hr;
     }
-    const std::wstring quantity_pattern = QuantityPattern(decimals);
+    // The pattern of the row's quantities, made at its first quantity (a
+    // rejection line has none).
+    std::wstring quantity_pattern;
+    bool has_pattern = false;
 
     text->clear();
     text->reserve(kRowTextReserve);
@@ -151,7 +154,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
     std::wstring& cell = lent.get();
     for (size_t i = 1; i < RecordColumnsEnd(Titles); ++i) {
         ADOField* field = nullptr;
-        hr = query_fields_.Get(QueryRs.Get(), Titles[i].FieldName.c_str(), &field);
+        hr = query_fields_.GetForColumn(QueryRs.Get(), i, Titles[i].FieldName.c_str(), &field);
         if (FAILED(hr)) return hr;
         // Dates are formatted from the field's own value, quantities from
         // their trimmed text; other texts are shown trimmed as they are.
@@ -166,6 +169,10 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
             hr = TrimmedFieldText(field, &value);
             shown = value.trimmed;
             if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) {
+                if (!has_pattern) {
+                    quantity_pattern = QuantityPattern(decimals);
+                    has_pattern = true;
+                }
                 hr = QuantityCell(value, quantity_pattern, &cell);
                 shown = cell;
             }
