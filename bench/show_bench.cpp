@@ -139,13 +139,20 @@ void ScrollTo(HWND grid, int position) {
 // Rows a grid page holds, for requests made a page at a time.
 constexpr LONG kRowsPerPage = 30;
 
-// The event sink the window advised on the grid.
-ComPtr<IDispatch> WindowSink(HWND grid) {
+// The grid control of the grid window.
+ComPtr<IDispatch> GridControlOf(HWND grid) {
     auto* control = reinterpret_cast<IDispatch*>(
         SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
     if (!control) return nullptr;
     ComPtr<IDispatch> owned(control);  // takes its own reference
     control->Release();
+    return owned;
+}
+
+// The event sink the window advised on the grid.
+ComPtr<IDispatch> WindowSink(HWND grid) {
+    ComPtr<IDispatch> owned = GridControlOf(grid);
+    if (!owned) return nullptr;
     ComPtr<IConnectionPointContainer> container;
     ComPtr<IConnectionPoint> point;
     ComPtr<IEnumConnections> connections;
@@ -279,11 +286,8 @@ constexpr ShownField kRejectionRow[] = {{L"FSort", Read::kValue},     {L"FValDat
                                         {L"FBrName", Read::kText},     {L"FID", Read::kValue}};
 
 double TimeOutsideCallsOfRows(HWND grid, LONG kind, _ADORecordset* records) {
-    auto* control = reinterpret_cast<IDispatch*>(
-        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
-    if (!control || !records) return 0;
-    ComPtr<IDispatch> owned(control);  // takes its own reference
-    control->Release();
+    ComPtr<IDispatch> owned = GridControlOf(grid);
+    if (!owned || !records) return 0;
     ComPtr<IValueTools> tools;
     if (FAILED(CoCreateInstance(CLSID_ValueTools, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&tools)))) return 0;
     const ShownField* shown = kind == 1 ? kRejectionRow : kConfirmationRow;

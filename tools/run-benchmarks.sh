@@ -7,7 +7,8 @@
 #     records of kinds 0 and 1, split into the bill service's fill and the
 #     component's share, with a page down and repaint at the top, in the
 #     middle and near the end, and one row's text beside the VarFormat calls
-#     the rows make (counted from their texts);
+#     the rows make (counted from their texts) and beside all the outside
+#     calls a row needs, made directly on the same records;
 #   - the rejection rebuild in lines per second, beside the record set's own
 #     cost of writing the same lines;
 #   - filling and walking a record set of 1,000,000 records of 12 fields
