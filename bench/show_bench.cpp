@@ -270,7 +270,8 @@ double FloorOf(const RowTextCost& rows, const FormatCallCost& calls) {
 // the window's (for kind 1 the service's rejections cut into lines by the
 // component's own rebuild), rows a page at a time from spread places: what the
 // window's answer costs at the least, whatever it does itself.
-enum class Read { kValue, kDate, kText, kQuantity };
+// kId: FID's value, and where it is 0 the mark of the record's grid row.
+enum class Read { kValue, kDate, kText, kQuantity, kId };
 struct ShownField {
     const wchar_t* name;
     Read read;
@@ -280,10 +281,10 @@ constexpr ShownField kConfirmationRow[] = {
     {L"FModel", Read::kText},       {L"FAuxPropName", Read::kText},     {L"FReqQty", Read::kQuantity},
     {L"FValidateQty", Read::kQuantity}, {L"FValidater", Read::kText},   {L"FBeValBrName", Read::kText},
     {L"FBrName", Read::kText},      {L"FValDate", Read::kDate},         {L"FDeliveryDate", Read::kDate},
-    {L"FID", Read::kValue}};
+    {L"FID", Read::kId}};
 constexpr ShownField kRejectionRow[] = {{L"FSort", Read::kValue},     {L"FValDate", Read::kDate},
                                         {L"FRejectDesc", Read::kText}, {L"FBeBrName", Read::kText},
-                                        {L"FBrName", Read::kText},     {L"FID", Read::kValue}};
+                                        {L"FBrName", Read::kText},     {L"FID", Read::kId}};
 
 double TimeOutsideCallsOfRows(HWND grid, LONG kind, _ADORecordset* records) {
     ComPtr<IDispatch> owned = GridControlOf(grid);
@@ -317,7 +318,8 @@ double TimeOutsideCallsOfRows(HWND grid, LONG kind, _ADORecordset* records) {
                                             DISPATCH_PROPERTYGET, &none, rows.ptr(), nullptr, nullptr);
         VARIANT first = LongValue(adBookmarkFirst);
         VARIANT_BOOL at = VARIANT_FALSE;
-        records->Move(static_cast<ADO_LONGPTR>(spread % record_count), first);
+        const long long record = spread % record_count;
+        records->Move(static_cast<ADO_LONGPTR>(record), first);
         records->get_EOF(&at);
         records->get_BOF(&at);
         auto format = [](VARIANT* value, const wchar_t* pattern) {
@@ -327,12 +329,13 @@ double TimeOutsideCallsOfRows(HWND grid, LONG kind, _ADORecordset* records) {
         };
         for (size_t f = 0; f < shown_count; ++f) {
             UniqueVariant value;
-            if (shown[f].read == Read::kValue || shown[f].read == Read::kDate) {
+            if (shown[f].read == Read::kValue || shown[f].read == Read::kDate || shown[f].read == Read::kId) {
                 row_fields[f]->get_Value(value.ptr());
                 if (shown[f].read == Read::kDate && value.vt() != VT_NULL) format(value.ptr(), L"yyyy-mm-dd");
-                if (f + 1 == shown_count && value.vt() == VT_I4 && V_I4(value.ptr()) == 0) {
+                if (shown[f].read == Read::kId && value.vt() == VT_I4 && V_I4(value.ptr()) == 0) {
+                    // The record's grid row is record + 2; the row object's index is one less.
                     UniqueVariant row_object;
-                    VARIANT index = LongValue(static_cast<LONG>(spread % record_count));
+                    VARIANT index = LongValue(static_cast<LONG>(record + 1));
                     DISPPARAMS by_index = {&index, nullptr, 1, 0};
                     owned->Invoke(tessary::kDispidRow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
                                   &by_index, row_object.ptr(), nullptr, nullptr);
@@ -398,11 +401,11 @@ LRESULT CALLBACK WatchMessages(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(g_hook, code, wparam, lparam);
 }
 
-HRESULT TimeShow(LONG kind, ShowTiming* timing) {
+// `records`: the same records as the window's, for the outside calls of its rows.
+HRESULT TimeShow(LONG kind, _ADORecordset* records, ShowTiming* timing) {
     ComPtr<IDispatch> validate;
     HRESULT hr = bench::NewQuery(1, kind, &validate);
     if (FAILED(hr)) return hr;
-    _ADORecordset* records = timing->records;
     *timing = ShowTiming();
     timing->kind = kind;
     timing->records = records;
@@ -441,8 +444,7 @@ HRESULT Measure(Row* row, int runs) {
         }
         if (FAILED(hr)) return hr;
         ShowTiming timing;
-        timing.records = filled.Get();
-        hr = TimeShow(row->kind, &timing);
+        hr = TimeShow(row->kind, filled.Get(), &timing);
         if (FAILED(hr)) return hr;
         fills.push_back(fill);
         totals.push_back(timing.painted - timing.started);

@@ -33,8 +33,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     # install itself say whether something is really missing.
     for attempt in 1 2 3; do
         as_root apt-get update -qq && break
-        echo "apt-get update failed (attempt $attempt); trying again" >&2
-        sleep 10
+        echo "apt-get update failed (attempt $attempt of 3)" >&2
+        [ "$attempt" -eq 3 ] || sleep 10
     done
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi

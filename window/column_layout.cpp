@@ -65,7 +65,7 @@ HRESULT FrmValidateQuery::GetTitleInfo(LONG kind) {
         return E_OUTOFMEMORY;
     }
     // The row texts find their fields by column: the columns may be others now.
-    if (kind == 0 || kind == 1 || kind == 2) query_fields_.Reset();
+    query_fields_.Reset();
     // Another kind has no layout of its own: it keeps the one of an earlier load.
     if (Titles.empty())
         return RaiseComError(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 9), GUID_NULL, L"Ambrelle",

@@ -143,9 +143,8 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
         if (FAILED(hr)) return hr;
     }
     // The pattern of the row's quantities, made at its first quantity (a
-    // rejection line has none).
+    // rejection line has none; a pattern is never empty).
     std::wstring quantity_pattern;
-    bool has_pattern = false;
 
     text->clear();
     text->reserve(kRowTextReserve);
@@ -169,10 +168,7 @@ HRESULT FrmValidateQuery::GetDataRowText(LONG row, std::wstring* text) {
             hr = TrimmedFieldText(field, &value);
             shown = value.trimmed;
             if (SUCCEEDED(hr) && Titles[i].DataType == VT_R8) {
-                if (!has_pattern) {
-                    quantity_pattern = QuantityPattern(decimals);
-                    has_pattern = true;
-                }
+                if (quantity_pattern.empty()) quantity_pattern = QuantityPattern(decimals);
                 hr = QuantityCell(value, quantity_pattern, &cell);
                 shown = cell;
             }
