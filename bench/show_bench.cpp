@@ -22,7 +22,7 @@
 #include "ado.h"
 #include "bill_info.h"
 #include "share_props.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "rejection_set.h"
 #include "unique_bstr.h"
 #include "unique_variant.h"

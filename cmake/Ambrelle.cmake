@@ -21,46 +21,59 @@ endif()
 # The Wine prefix of this build tree matches the build's target (tools/wine-env.sh).
 file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${AMBRELLE_WINE_ARCH}\n")
 
-# ambrelle_idl(<idl> TLB <var> HEADER <var> [IID <var>])
+# ambrelle_idl(<idl> TLB <var> HEADER <var> [IID <var>] [OUTPUT_DIR <dir>] [DEFINES <name...>])
 # Compiles an IDL file with widl into a type library, a C/C++ header and,
-# with IID, a source file defining the GUIDs, all in the current binary dir.
+# with IID, a source file defining the GUIDs, all in the current binary dir
+# (or OUTPUT_DIR), with the preprocessor names DEFINES defined.
 function(ambrelle_idl idl)
-    cmake_parse_arguments(ARG "" "TLB;HEADER;IID" "" ${ARGN})
+    cmake_parse_arguments(ARG "" "TLB;HEADER;IID;OUTPUT_DIR" "DEFINES" ${ARGN})
     get_filename_component(name ${idl} NAME_WE)
     get_filename_component(idl_path ${idl} ABSOLUTE)
     set(out_dir ${CMAKE_CURRENT_BINARY_DIR})
+    if(ARG_OUTPUT_DIR)
+        set(out_dir ${ARG_OUTPUT_DIR})
+        file(MAKE_DIRECTORY ${out_dir})
+    endif()
+    set(widl ${WIDL_EXECUTABLE} ${WIDL_TARGET})
+    foreach(define IN LISTS ARG_DEFINES)
+        list(APPEND widl -D${define})
+    endforeach()
     set(outputs)
     set(commands)
     if(ARG_TLB)
         list(APPEND outputs ${out_dir}/${name}.tlb)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -t -I${WIDL_INCLUDE_DIR} -L${WIDL_STDOLE_DIR}
+        list(APPEND commands COMMAND ${widl} -t -I${WIDL_INCLUDE_DIR} -L${WIDL_STDOLE_DIR}
              -o ${out_dir}/${name}.tlb ${idl_path})
         set(${ARG_TLB} ${out_dir}/${name}.tlb PARENT_SCOPE)
     endif()
     if(ARG_HEADER)
         list(APPEND outputs ${out_dir}/${name}.h)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -h -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}.h ${idl_path})
+        list(APPEND commands COMMAND ${widl} -h -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}.h ${idl_path})
         set(${ARG_HEADER} ${out_dir}/${name}.h PARENT_SCOPE)
     endif()
     if(ARG_IID)
         list(APPEND outputs ${out_dir}/${name}_i.c)
-        list(APPEND commands COMMAND ${WIDL_EXECUTABLE} ${WIDL_TARGET} -u -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}_i.c ${idl_path})
+        list(APPEND commands COMMAND ${widl} -u -I${WIDL_INCLUDE_DIR} -o ${out_dir}/${name}_i.c ${idl_path})
         set(${ARG_IID} ${out_dir}/${name}_i.c PARENT_SCOPE)
     endif()
     add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${idl_path} VERBATIM
                        COMMENT "widl ${name}.idl")
 endfunction()
 
-# ambrelle_com_server(<target>): the DLL exports the entry points of an
-# in-process server (common/server_exports.cpp), serving the kThisServer it
-# defines, gives back its C++ runtime's buffers when unloaded
+# ambrelle_com_server(<target> [UNLISTED]): the DLL exports the entry points
+# of an in-process server (common/server_exports.cpp), serving the
+# kThisServer it defines, gives back its C++ runtime's buffers when unloaded
 # (common/runtime_buffers.cpp), and is registered with regsvr32 when the Wine
-# session of the tests or the demo starts.
+# session of the tests or the demo starts (UNLISTED: only by the tests that
+# use it).
 function(ambrelle_com_server target)
+    cmake_parse_arguments(ARG "UNLISTED" "" "" ${ARGN})
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/server_exports.cpp
                                      ${CMAKE_SOURCE_DIR}/common/runtime_buffers.cpp)
-    set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVERS "$<TARGET_FILE:${target}>")
-    set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
+    if(NOT ARG_UNLISTED)
+        set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVERS "$<TARGET_FILE:${target}>")
+        set_property(GLOBAL APPEND PROPERTY AMBRELLE_COM_SERVER_TARGETS ${target})
+    endif()
 endfunction()
 
 # ambrelle_standin_server(<name> SOURCES <src...> RC <script> RC_DEPENDS <file...>

@@ -19,6 +19,20 @@ HRESULT RaiseComError(HRESULT hr, REFGUID iid, const wchar_t* source, const wcha
     return hr;
 }
 
+HRESULT FailedWithoutErrorInfo(HRESULT hr) {
+    SetErrorInfo(0, nullptr);
+    return hr;
+}
+
+HRESULT FailedCall(IUnknown* object, REFIID iid, HRESULT hr) {
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) != S_OK || !info || !object) return hr;
+    ComPtr<ISupportErrorInfo> support;
+    if (SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&support))) && support->InterfaceSupportsErrorInfo(iid) == S_OK)
+        SetErrorInfo(0, info.Get());  // GetErrorInfo took it off the thread
+    return hr;
+}
+
 ComErrorDetails TakeComError(HRESULT hr) {
     ComErrorDetails details;
     details.hr = hr;

@@ -11,6 +11,17 @@ namespace ambrelle {
 // (SetErrorInfo) and returns hr, so a method can `return RaiseComError(...)`.
 HRESULT RaiseComError(HRESULT hr, REFGUID iid, const wchar_t* source, const wchar_t* description);
 
+// A failure that carries no error information of its own (a platform call,
+// creating an object): an error object that an earlier, successful call left
+// on the thread is not this failure's, and is cleared. Returns hr.
+HRESULT FailedWithoutErrorInfo(HRESULT hr);
+
+// A failed call of `object` through its interface `iid`: the thread's error
+// object describes it only when the object says it supports error
+// information for that interface (ISupportErrorInfo); otherwise it is an
+// older error's, and is cleared. Returns hr.
+HRESULT FailedCall(IUnknown* object, REFIID iid, HRESULT hr);
+
 // Number, source and description of a failure as a caller sees them.
 struct ComErrorDetails {
     HRESULT hr = S_OK;

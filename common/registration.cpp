@@ -1,5 +1,7 @@
 #include "registration.h"
 
+#include "type_info.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -13,19 +15,6 @@ namespace ambrelle {
 namespace {
 
 const wchar_t kAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
-
-std::wstring ModulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY handle;
@@ -52,13 +41,31 @@ std::wstring GuidString(REFGUID guid) {
     return text;
 }
 
-HRESULT LoadModuleTypeLib(HMODULE module, ITypeLib** typelib) {
-    std::wstring path = ModulePath(module);
-    if (path.empty()) return E_FAIL;
-    return LoadTypeLibEx(path.c_str(), REGKIND_NONE, typelib);
+// "TypeLib\{libid}\maj.min" of a library (the version in hex), and the
+// platform key its path stands under.
+std::wstring LibraryVersionKey(const TLIBATTR& lib) {
+    wchar_t version[16];
+    wsprintfW(version, L"\\%x.%x", lib.wMajorVerNum, lib.wMinorVerNum);
+    return L"TypeLib\\" + GuidString(lib.guid) + version;
 }
 
+const wchar_t* PlatformKey(SYSKIND syskind) { return syskind == SYS_WIN64 ? L"win64" : L"win32"; }
+
+
 }  // namespace
+
+std::wstring ModulePath(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
 
 void GuidToString(REFGUID guid, wchar_t (&out)[39]) { StringFromGUID2(guid, out, 39); }
 
@@ -67,6 +74,15 @@ HRESULT RegisterModuleTypeLib(HMODULE module) {
     if (FAILED(LoadModuleTypeLib(module, &typelib))) return SELFREG_E_TYPELIB;
     std::wstring path = ModulePath(module);
     if (FAILED(RegisterTypeLib(typelib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr)))
+        return SELFREG_E_TYPELIB;
+    // RegisterTypeLib writes the library under its own locale; the automation
+    // marshaler asks for the neutral one, and finds it there too.
+    TLIBATTR* attr = nullptr;
+    if (FAILED(typelib->GetLibAttr(&attr))) return SELFREG_E_TYPELIB;
+    const TLIBATTR lib = *attr;
+    typelib->ReleaseTLibAttr(attr);
+    if (lib.lcid != LOCALE_NEUTRAL &&
+        !SetValue(HKEY_CLASSES_ROOT, LibraryVersionKey(lib) + L"\\0\\" + PlatformKey(lib.syskind), nullptr, path))
         return SELFREG_E_TYPELIB;
     return S_OK;
 }
@@ -78,13 +94,14 @@ HRESULT UnregisterModuleTypeLib(HMODULE module) {
     if (FAILED(typelib->GetLibAttr(&attr))) return SELFREG_E_TYPELIB;
     const TLIBATTR lib = *attr;
     typelib->ReleaseTLibAttr(attr);
-    wchar_t version[16];
-    wsprintfW(version, L"\\%x.%x", lib.wMajorVerNum, lib.wMinorVerNum);
     const std::wstring lib_key = L"TypeLib\\" + GuidString(lib.guid);
+    const std::wstring version_key = LibraryVersionKey(lib);
     HKEY handle;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (lib_key + version).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, version_key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return S_OK;  // not registered: nothing to remove
     RegCloseKey(handle);
+    // The neutral locale's entry written beside the library's own.
+    if (lib.lcid != LOCALE_NEUTRAL && !DeleteTree(HKEY_CLASSES_ROOT, version_key + L"\\0")) return SELFREG_E_TYPELIB;
     if (FAILED(UnRegisterTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid, lib.syskind)))
         return SELFREG_E_TYPELIB;
     // Remove the library's key once no other version of it is registered.
@@ -122,11 +139,14 @@ HRESULT UnregisterClassKeys(const ClassRegistration& reg) {
 
 bool ClassServedBy(HMODULE module, REFCLSID clsid) {
     const std::wstring key = L"CLSID\\" + GuidString(clsid) + L"\\InprocServer32";
-    wchar_t server[MAX_PATH];
-    DWORD size = sizeof(server);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return false;
-    return lstrcmpiW(server, ModulePath(module).c_str()) == 0;
+    std::wstring server(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(server.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, &server[0], &size) != ERROR_SUCCESS)
+        return false;
+    return lstrcmpiW(server.c_str(), ModulePath(module).c_str()) == 0;
 }
 
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor) {

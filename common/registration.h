@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <string>
+
 namespace ambrelle {
 
 struct ClassRegistration {
@@ -34,6 +36,9 @@ bool ClassServedBy(HMODULE module, REFCLSID clsid);
 // Registers an interface IID marshaled by the automation marshaler and described by a type library.
 HRESULT RegisterAutomationInterface(REFIID iid, const wchar_t* name, REFGUID libid, WORD major, WORD minor);
 HRESULT UnregisterInterface(REFIID iid);
+
+// The full path of a module, of any length.
+std::wstring ModulePath(HMODULE module);
 
 // "{xxxxxxxx-...}" of a GUID.
 void GuidToString(REFGUID guid, wchar_t (&out)[39]);

@@ -16,7 +16,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return ambrelle::ModuleInUse() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() {
+    // COM holds the DLL while it asks: pins nothing can need any more go first.
+    ambrelle::ReleaseRetiredModulePins();
+    return ambrelle::ModuleInUse() || ambrelle::ModulePinCount() ? S_FALSE : S_OK;
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     return ambrelle::GetClassObjectOf(ambrelle::kThisServer, clsid, riid, object);

@@ -1,10 +1,54 @@
 #include "server_module.h"
 
+#include <vector>
+
 namespace ambrelle {
 namespace {
 LONG g_module_count = 0;
 HMODULE g_module = nullptr;
+LONG g_pins = 0;
+SRWLOCK g_retired_lock = SRWLOCK_INIT;
+std::vector<HMODULE>& RetiredPins() {
+    static std::vector<HMODULE> pins;
+    return pins;
+}
 }  // namespace
+
+HMODULE TakeModulePin() {
+    HMODULE pin = nullptr;
+    if (!g_module || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                         reinterpret_cast<LPCWSTR>(&TakeModulePin), &pin))
+        return nullptr;
+    InterlockedIncrement(&g_pins);
+    return pin;
+}
+
+static void GiveBackPin(HMODULE pin) {
+    if (!pin) return;
+    InterlockedDecrement(&g_pins);
+    FreeLibrary(pin);
+}
+
+void RetireModulePin(HMODULE pin) {
+    if (!pin) return;
+    AcquireSRWLockExclusive(&g_retired_lock);
+    // Kept for the next DllCanUnloadNow; should there be no room, the DLL stays pinned.
+    try {
+        RetiredPins().push_back(pin);
+    } catch (...) {
+    }
+    ReleaseSRWLockExclusive(&g_retired_lock);
+}
+
+void ReleaseRetiredModulePins() {
+    std::vector<HMODULE> pins;
+    AcquireSRWLockExclusive(&g_retired_lock);
+    pins.swap(RetiredPins());
+    ReleaseSRWLockExclusive(&g_retired_lock);
+    for (HMODULE pin : pins) GiveBackPin(pin);
+}
+
+LONG ModulePinCount() { return InterlockedCompareExchange(&g_pins, 0, 0); }
 
 void ModuleAddRef() { InterlockedIncrement(&g_module_count); }
 void ModuleRelease() { InterlockedDecrement(&g_module_count); }

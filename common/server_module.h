@@ -26,6 +26,18 @@ public:
     ~ModuleObjectCount() { ModuleRelease(); }
 };
 
+// Loader references on this DLL, for code of it that COM may still call when
+// the apartment that held the DLL has let it go (an initialize spy COM lets go
+// of only after the call it is revoked in). A pin is taken while the DLL is
+// certainly held (inside a call into it), retired once nothing can call that
+// code any more, and given back by the next DllCanUnloadNow, which COM calls
+// while it holds the DLL itself.
+HMODULE TakeModulePin();
+void RetireModulePin(HMODULE pin);
+void ReleaseRetiredModulePins();
+// Pins taken and not given back yet (retired ones included).
+LONG ModulePinCount();
+
 // The module handle of the DLL this code is linked into.
 HMODULE ThisModule();
 void SetThisModule(HMODULE module);

@@ -1,5 +1,7 @@
 #include "type_info.h"
 
+#include "registration.h"
+
 #include <wrl/client.h>
 
 #include <string>
@@ -9,15 +11,28 @@ using Microsoft::WRL::ComPtr;
 
 namespace ambrelle {
 
+HRESULT LoadModuleTypeLib(HMODULE module, ITypeLib** typelib) {
+    const std::wstring path = ModulePath(module);
+    if (path.empty()) return E_FAIL;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, typelib);
+    if (SUCCEEDED(hr) || path.size() < MAX_PATH) return hr;
+    const std::wstring prefixed = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+    const DWORD size = GetShortPathNameW(prefixed.c_str(), nullptr, 0);
+    if (size == 0) return hr;
+    std::wstring short_path(size, L'\0');
+    const DWORD length = GetShortPathNameW(prefixed.c_str(), &short_path[0], size);
+    if (length == 0 || length >= size) return hr;
+    short_path.resize(length);
+    // Without the long-path prefix, which the loader does not take either.
+    if (short_path.compare(0, 4, L"\\\\?\\") == 0) short_path.erase(0, 4);
+    return LoadTypeLibEx(short_path.c_str(), REGKIND_NONE, typelib);
+}
+
 HRESULT LoadModuleTypeInfo(HMODULE module, REFIID riid, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size()) return E_FAIL;
-    path.resize(length);
     ComPtr<ITypeLib> typelib;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &typelib);
+    HRESULT hr = LoadModuleTypeLib(module, &typelib);
     if (FAILED(hr)) return hr;
     ComPtr<ITypeInfo> found;
     hr = typelib->GetTypeInfoOfGuid(riid, &found);

@@ -6,6 +6,11 @@
 
 namespace ambrelle {
 
+// The type library embedded in module (TYPELIB 1), from a path of any length:
+// one that the platform's loader cannot open as it stands (longer than
+// MAX_PATH) is opened by its short form.
+HRESULT LoadModuleTypeLib(HMODULE module, ITypeLib** typelib);
+
 // The ITypeInfo that describes riid in the type library embedded in module (TYPELIB 1).
 // For a dual interface this is its vtable half, which DispInvoke needs.
 HRESULT LoadModuleTypeInfo(HMODULE module, REFIID riid, ITypeInfo** info);

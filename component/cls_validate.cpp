@@ -1,5 +1,6 @@
 #include "cls_validate.h"
 
+#include "apartment_watch.h"
 #include "bill_info.h"
 #include "com_error.h"
 #include "frm_validate_query.h"
@@ -107,6 +108,14 @@ HRESULT ClsValidate::QueryValidate(IDispatch* bill_info, VARIANT* result) {
 }
 
 HRESULT ClsValidate::ShowWindow() {
+    const HRESULT hr = ShowThreadWindow();
+    // With no watch on the thread's apartment, nothing kept for the thread
+    // outlives the show.
+    ReleaseUnwatchedThreadObjects();
+    return hr;
+}
+
+HRESULT ClsValidate::ShowThreadWindow() {
     FrmValidateQuery* window = nullptr;
     HRESULT hr = FrmValidateQuery::DefaultInstance(&window);
     if (FAILED(hr)) return hr;

@@ -29,6 +29,7 @@ private:
     HRESULT Show(VARIANT_BOOL* result);
     HRESULT QueryValidate(IDispatch* bill_info, VARIANT* result);
     HRESULT ShowWindow();
+    HRESULT ShowThreadWindow();
 
     LONG fid_ = 0;
     LONG query_class_ = 0;

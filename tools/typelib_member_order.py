@@ -6,7 +6,8 @@ them in another order while each keeps its vtable offset (what an object
 browser and ITypeInfo::GetFuncDesc by index show, against what early-bound
 clients call). This rewrites a compound (MSFT) type library from widl so that
 the interface whose functions have the given member ids lists them in the
-order given; every function record keeps its own vtable offset.
+order given; every function record keeps its own vtable offset. The
+interface's parameters are left unnamed (widl names a return value).
 
 Usage: typelib_member_order.py IN.tlb OUT.tlb MEMID [MEMID...]   (hex or decimal)
 """
@@ -45,7 +46,12 @@ def reorder(data, order):
         blobs = []
         for offset in offsets:
             size = struct.unpack_from("<i", data, records + offset)[0] & 0xFFFF
-            blobs.append(bytes(data[records + offset:records + offset + size]))
+            blob = bytearray(data[records + offset:records + offset + size])
+            # The parameters stand at the record's end: type, name, flags each.
+            parameters = struct.unpack_from("<h", blob, 0x14)[0]
+            for parameter in range(parameters):
+                struct.pack_into("<i", blob, size - 12 * (parameters - parameter) + 4, -1)
+            blobs.append(bytes(blob))
         if sum(len(b) for b in blobs) != records_size:
             raise ValueError("function records do not fill their block")
         listed = [ids.index(member) for member in order]

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "com_error.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace ambrelle {
@@ -12,12 +14,13 @@ ControlSite::ControlSite(HWND parent, const RECT& rect, IFontDisp* ambient_font)
     : parent_(parent), rect_(rect), ambient_font_(ambient_font) {}
 
 HRESULT ControlSite::Create(HWND parent, REFCLSID clsid, const RECT& rect, IFontDisp* ambient_font,
-                            REFIID events_iid, IDispatch* sink, ControlSite** site) {
+                            ControlSite** site) {
     *site = nullptr;
     auto* created = new (std::nothrow) ControlSite(parent, rect, ambient_font);
     if (!created) return E_OUTOFMEMORY;
-    HRESULT hr = created->Activate(clsid, events_iid, sink);
+    HRESULT hr = created->CreateControl(clsid);
     if (FAILED(hr)) {
+        PreservedErrorInfo keep;
         created->Close();
         created->Release();
         return hr;
@@ -26,41 +29,54 @@ HRESULT ControlSite::Create(HWND parent, REFCLSID clsid, const RECT& rect, IFont
     return S_OK;
 }
 
-HRESULT ControlSite::Activate(REFCLSID clsid, REFIID events_iid, IDispatch* sink) {
+HRESULT ControlSite::CreateControl(REFCLSID clsid) {
+    // Creating the control reports no error information of its own.
     HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return FailedWithoutErrorInfo(hr);
     hr = object_.As(&dispatch_);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return FailedWithoutErrorInfo(hr);
 
     DWORD misc = 0;
     object_->GetMiscStatus(DVASPECT_CONTENT, &misc);
     if (misc & OLEMISC_SETCLIENTSITEFIRST) {
         hr = object_->SetClientSite(this);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return FailedCall(object_.Get(), IID_IOleObject, hr);
     }
     ComPtr<IPersistStreamInit> persist;
     if (SUCCEEDED(object_.As(&persist))) {
         hr = persist->InitNew();
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return FailedCall(persist.Get(), IID_IPersistStreamInit, hr);
     }
     if (!(misc & OLEMISC_SETCLIENTSITEFIRST)) {
         hr = object_->SetClientSite(this);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return FailedCall(object_.Get(), IID_IOleObject, hr);
     }
+    return S_OK;
+}
 
-    if (sink) {
-        ComPtr<IConnectionPointContainer> container;
-        hr = object_.As(&container);
-        if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(events_iid, &connection_point_);
-        if (SUCCEEDED(hr)) hr = connection_point_->Advise(sink, &advise_cookie_);
-        if (FAILED(hr)) return hr;
+HRESULT ControlSite::Advise(REFIID events_iid, IDispatch* sink) {
+    if (!object_) return E_UNEXPECTED;
+    ComPtr<IConnectionPointContainer> container;
+    HRESULT hr = object_.As(&container);
+    if (FAILED(hr)) return FailedWithoutErrorInfo(hr);
+    hr = container->FindConnectionPoint(events_iid, &connection_point_);
+    if (FAILED(hr)) return FailedCall(container.Get(), IID_IConnectionPointContainer, hr);
+    hr = connection_point_->Advise(sink, &advise_cookie_);
+    if (FAILED(hr)) {
+        hr = FailedCall(connection_point_.Get(), IID_IConnectionPoint, hr);
+        connection_point_.Reset();
     }
+    return hr;
+}
 
-    hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, parent_, &rect_);
-    if (FAILED(hr)) return hr;
+HRESULT ControlSite::Activate() {
+    if (!object_) return E_UNEXPECTED;
+    HRESULT hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, parent_, &rect_);
+    if (FAILED(hr)) return FailedCall(object_.Get(), IID_IOleObject, hr);
     hr = object_.As(&in_place_);
-    if (FAILED(hr)) return hr;
-    return in_place_->SetObjectRects(&rect_, &rect_);
+    if (FAILED(hr)) return FailedWithoutErrorInfo(hr);
+    hr = in_place_->SetObjectRects(&rect_, &rect_);
+    return FAILED(hr) ? FailedCall(in_place_.Get(), IID_IOleInPlaceObject, hr) : S_OK;
 }
 
 void ControlSite::Close() {

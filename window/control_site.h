@@ -19,10 +19,13 @@ class ControlSite final
                                 Answers<IOleInPlaceFrame, IID_IOleInPlaceUIWindow, IID_IOleInPlaceFrame>,
                                 Answers<IOleControlSite, IID_IOleControlSite>, Answers<DispatchById, IID_IDispatch>> {
 public:
-    // Creates the control by CLSID inside parent, in-place active, at rect
-    // (pixels in the parent's client area), and advises sink on events_iid.
-    static HRESULT Create(HWND parent, REFCLSID clsid, const RECT& rect, IFontDisp* ambient_font, REFIID events_iid,
-                          IDispatch* sink, ControlSite** site);
+    // Creates the control by CLSID for parent and gives it this site; it is
+    // shown once activated, at rect (pixels in the parent's client area).
+    static HRESULT Create(HWND parent, REFCLSID clsid, const RECT& rect, IFontDisp* ambient_font, ControlSite** site);
+    // Advises sink on the control's event interface events_iid.
+    HRESULT Advise(REFIID events_iid, IDispatch* sink);
+    // Makes the control in-place active in its parent.
+    HRESULT Activate();
 
     // Disconnects the sink, deactivates and closes the control and drops it.
     void Close();
@@ -90,7 +93,7 @@ public:
 private:
     ControlSite(HWND parent, const RECT& rect, IFontDisp* ambient_font);
     ~ControlSite() = default;
-    HRESULT Activate(REFCLSID clsid, REFIID events_iid, IDispatch* sink);
+    HRESULT CreateControl(REFCLSID clsid);
 
     HWND parent_;
     RECT rect_;

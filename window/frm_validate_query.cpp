@@ -6,7 +6,9 @@
 #include <limits>
 #include <new>
 
+#include "apartment_watch.h"
 #include "com_error.h"
+#include "control_events.h"
 #include "control_site.h"
 #include "debug_counts.h"
 #include "grid_event_sink.h"
@@ -80,15 +82,28 @@ bool RegisterWindowClass() {
     if (window_class.hIcon) CountHandleCreated(CountedHandle::kIcon);
     if (window_class.hIconSm) CountHandleCreated(CountedHandle::kIcon);
     if (RegisterClassExW(&window_class)) return true;
+    const DWORD error = GetLastError();
     // Not registered: the icons are nobody's.
     if (window_class.hIcon && DestroyIcon(window_class.hIcon)) CountHandleDestroyed(CountedHandle::kIcon);
     if (window_class.hIconSm && DestroyIcon(window_class.hIconSm)) CountHandleDestroyed(CountedHandle::kIcon);
+    SetLastError(error);
     return false;
 }
 
+// The class belongs to the process: registered once, whichever thread shows
+// a window first (threads starting together do not race for it), and
+// unregistered when the DLL unloads. A failed registration is tried again by
+// the next show.
+INIT_ONCE g_window_class_once = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK RegisterWindowClassOnce(INIT_ONCE*, void*, void**) { return RegisterWindowClass(); }
+
+bool EnsureWindowClass() { return InitOnceExecuteOnce(&g_window_class_once, RegisterWindowClassOnce, nullptr, nullptr); }
+
+// A failed platform call: its own error, never an older error object's.
 HRESULT LastError() {
     DWORD error = GetLastError();
-    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    return FailedWithoutErrorInfo(error ? HRESULT_FROM_WIN32(error) : E_FAIL);
 }
 
 HRESULT CreateAmbientFont(int dpi_y, IFontDisp** font) {
@@ -116,29 +131,13 @@ BOOL CALLBACK DisableThreadWindow(HWND hwnd, LPARAM lparam) {
     return TRUE;
 }
 
-// Watches the end of a thread's apartment: its last CoUninitialize releases
-// the thread's window object and outside objects while the objects they hold
-// can still be released.
-class ApartmentEndWatch final
-    : public UncountedComObject<Answers<IInitializeSpy, IID_IUnknown, IID_IInitializeSpy>> {
-public:
-    STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
-    STDMETHODIMP PostInitialize(HRESULT hr, DWORD, DWORD) override { return hr; }
-    STDMETHODIMP PreUninitialize(DWORD apartment_refs) override {
-        if (apartment_refs != 1) return S_OK;
-        FrmValidateQuery::ReleaseThreadInstance();
-        ReleaseThreadOutsideObjects();
-        return S_OK;
-    }
-    STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
-};
-
 // The icons of the window class are the DLL's own: they go with the class.
 void UnregisterWindowClass() {
     WNDCLASSEXW window_class = {};
     window_class.cbSize = sizeof(window_class);
     if (!GetClassInfoExW(ResourceModule(), kWindowClass, &window_class)) return;
     if (!UnregisterClassW(kWindowClass, ResourceModule())) return;
+    InitOnceInitialize(&g_window_class_once);
     if (window_class.hIcon && DestroyIcon(window_class.hIcon)) CountHandleDestroyed(CountedHandle::kIcon);
     if (window_class.hIconSm && window_class.hIconSm != window_class.hIcon && DestroyIcon(window_class.hIconSm))
         CountHandleDestroyed(CountedHandle::kIcon);
@@ -154,10 +153,8 @@ HRESULT FrmValidateQuery::DefaultInstance(FrmValidateQuery** window) {
             delete created;
             return E_OUTOFMEMORY;
         }
-        if (auto* watch = new (std::nothrow) ApartmentEndWatch()) {
-            if (SUCCEEDED(CoRegisterInitializeSpy(watch, &created->watch_cookie_))) created->apartment_watch_ = watch;
-            watch->Release();
-        }
+        // Released when the thread's apartment ends.
+        WatchThisApartment();
         AcquireSRWLockExclusive(&g_instances_lock);
         AllInstances().push_back(created);
         ReleaseSRWLockExclusive(&g_instances_lock);
@@ -179,7 +176,6 @@ void FrmValidateQuery::ReleaseThreadInstance() {
     instances.erase(std::remove(instances.begin(), instances.end(), instance), instances.end());
     ReleaseSRWLockExclusive(&g_instances_lock);
     g_default_instance.set(nullptr);
-    if (instance->apartment_watch_) CoRevokeInitializeSpy(instance->watch_cookie_);
     delete instance;
 }
 
@@ -188,11 +184,9 @@ void FrmValidateQuery::ReleaseAllInstances() {
     AcquireSRWLockExclusive(&g_instances_lock);
     instances.swap(AllInstances());
     ReleaseSRWLockExclusive(&g_instances_lock);
+    // The watch lives in this DLL.
+    ForgetThisApartment();
     for (FrmValidateQuery* instance : instances) {
-        // The watch lives in this DLL: the calling thread's is revoked. (The
-        // DLL unloads with other threads' objects alive only when forced.)
-        if (instance->apartment_watch_ && instance->thread_id_ == GetCurrentThreadId())
-            CoRevokeInitializeSpy(instance->watch_cookie_);
         // The DLL is being unloaded, possibly after the record-set library:
         // its objects are let go without calling into it.
         instance->QueryRs.Detach();
@@ -209,10 +203,19 @@ FrmValidateQuery::~FrmValidateQuery() { DestroyOnScreenWindow(); }
 
 HRESULT FrmValidateQuery::Show() {
     if (hwnd_) return RaiseAutomationError(kFormAlreadyShown);
+    // Modal from the first moment: the host's windows on this thread take no
+    // input from before anything of the load can show (its warning box), and
+    // the one that was active is active again after.
+    active_before_ = GetActiveWindow();
+    DisableHostWindows();
     HRESULT hr = Load();
     if (FAILED(hr)) {
         PreservedErrorInfo keep;
         DestroyOnScreenWindow();
+        EnableHostWindows();
+        if (active_before_ && IsWindow(active_before_) && GetActiveWindow() != active_before_)
+            SetActiveWindow(active_before_);
+        active_before_ = nullptr;
         return hr;
     }
     RunModalLoop();
@@ -220,7 +223,7 @@ HRESULT FrmValidateQuery::Show() {
 }
 
 HRESULT FrmValidateQuery::Load() {
-    if (!RegisterWindowClass()) return LastError();
+    if (!EnsureWindowClass()) return LastError();
     const ScreenDpi dpi;
     RECT frame = {0, 0, dpi.ToPixelsX(kClientWidth), dpi.ToPixelsY(kClientHeight)};
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -259,11 +262,22 @@ HRESULT FrmValidateQuery::CreateControls() {
 
     ComPtr<IFontDisp> ambient_font;
     CreateAmbientFont(dpi.y, &ambient_font);
-    grid_events_ = new (std::nothrow) GridEventSink(this);
+    // The grid is the control its ProgID names, whatever its class identifier;
+    // its event interface and row-text request are read from the control.
+    // It comes first in the tab order: it is created first.
+    CLSID grid_class;
+    HRESULT hr = CLSIDFromProgID(tessary::kProgId, &grid_class);
+    if (FAILED(hr)) return FailedWithoutErrorInfo(hr);
+    hr = ControlSite::Create(hwnd_, grid_class, dpi.ToPixels(kGridDesign), ambient_font.Get(), &grid_site_);
+    if (FAILED(hr)) return hr;
+    ControlEvent row_text_request;
+    hr = FindControlEvent(grid_site_->control(), tessary::kRowTextRequestPosition, &row_text_request);
+    if (FAILED(hr)) return hr;
+    grid_events_ = new (std::nothrow) GridEventSink(this, row_text_request);
     if (!grid_events_) return E_OUTOFMEMORY;
-    // The grid comes first in the tab order: it is created first.
-    HRESULT hr = ControlSite::Create(hwnd_, tessary::CLSID_Tessary, dpi.ToPixels(kGridDesign), ambient_font.Get(),
-                                     tessary::DIID_Events, grid_events_, &grid_site_);
+    hr = grid_site_->Advise(row_text_request.events_iid, grid_events_);
+    if (FAILED(hr)) return hr;
+    hr = grid_site_->Activate();
     if (FAILED(hr)) return hr;
     LdgValidateQuery = GridControl(grid_site_->control());
     if (HWND grid_window = grid_site_->control_window()) {
@@ -295,13 +309,13 @@ HRESULT FrmValidateQuery::Form_Load() {
     return S_OK;
 }
 
-void FrmValidateQuery::RunModalLoop() {
-    // As a modal dialog: the host's windows on this thread are disabled while
-    // the window is shown, and the one that was active is active again after.
-    active_before_ = GetActiveWindow();
+void FrmValidateQuery::DisableHostWindows() {
     disabled_windows_.clear();
     DisabledThreadWindows disabled{&disabled_windows_, hwnd_};
     EnumThreadWindows(GetCurrentThreadId(), DisableThreadWindow, reinterpret_cast<LPARAM>(&disabled));
+}
+
+void FrmValidateQuery::RunModalLoop() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     if (grid_site_) grid_site_->Focus();
@@ -353,7 +367,9 @@ void FrmValidateQuery::Unload() {
     DestroyOnScreenWindow();
 }
 
-void FrmValidateQuery::DestroyOnScreenWindow() {
+void FrmValidateQuery::DestroyOnScreenWindow() { ReleaseOnScreenWindow(/*already_going=*/false); }
+
+void FrmValidateQuery::ReleaseOnScreenWindow(bool already_going) {
     if (grid_events_) grid_events_->Disconnect();
     if (grid_site_) {
         grid_site_->Close();
@@ -373,14 +389,21 @@ void FrmValidateQuery::DestroyOnScreenWindow() {
             SetActiveWindow(active_before_);
         hwnd_ = nullptr;
         cmd_ok_ = nullptr;
-        DestroyWindow(window);
-        // The button goes with its parent.
-        if (!IsWindow(window)) CountHandleDestroyed(CountedHandle::kWindow);
-        if (button && !IsWindow(button)) CountHandleDestroyed(CountedHandle::kWindow);
+        if (already_going) {
+            // The window and its button are being destroyed by whoever called DestroyWindow.
+            CountHandleDestroyed(CountedHandle::kWindow);
+            if (button) CountHandleDestroyed(CountedHandle::kWindow);
+        } else {
+            DestroyWindow(window);
+            // The button goes with its parent.
+            if (!IsWindow(window)) CountHandleDestroyed(CountedHandle::kWindow);
+            if (button && !IsWindow(button)) CountHandleDestroyed(CountedHandle::kWindow);
+        }
         // Wake the modal loop, which may be waiting for a message.
         PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
     }
     if (font_) {
+        // A window being destroyed no longer draws with it.
         if (DeleteObject(font_)) CountHandleDestroyed(CountedHandle::kFont);
         font_ = nullptr;
     }
@@ -396,6 +419,12 @@ LRESULT FrmValidateQuery::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
     switch (message) {
     case WM_CLOSE:
         Unload();
+        return 0;
+    case WM_DESTROY:
+        // Destroyed from outside (a host's shutdown code walking its thread's
+        // windows), not by the window's own unload: nothing of a window that
+        // is going is saved, and the modal show returns.
+        ReleaseOnScreenWindow(/*already_going=*/true);
         return 0;
     case WM_COMMAND:
         if (LOWORD(wparam) == kCmdOkId && HIWORD(wparam) == BN_CLICKED) {

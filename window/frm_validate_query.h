@@ -75,7 +75,11 @@ private:
     HRESULT CreateControls();
     void Unload();
     void DestroyOnScreenWindow();
+    // Lets the grid, the font and the window go; already_going: the window is
+    // being destroyed by someone else.
+    void ReleaseOnScreenWindow(bool already_going);
     void RunModalLoop();
+    void DisableHostWindows();
     void EnableHostWindows();
 
     HRESULT Form_Load();
@@ -120,10 +124,6 @@ private:
     std::vector<HWND> disabled_windows_;
     HWND active_before_ = nullptr;
 
-    // The object's thread, and the watch on the end of its apartment.
-    DWORD thread_id_ = GetCurrentThreadId();
-    IInitializeSpy* apartment_watch_ = nullptr;
-    ULARGE_INTEGER watch_cookie_ = {};
     ModuleObjectCount module_count_;
 };
 

@@ -2,14 +2,22 @@
 
 #include "com_error.h"
 #include "frm_validate_query.h"
-#include "tessary.h"
 
 namespace ambrelle {
+
+STDMETHODIMP GridEventSink::QueryInterface(REFIID riid, void** object) {
+    if (object && riid == row_text_request_.events_iid && riid != IID_NULL) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return Base::QueryInterface(riid, object);
+}
 
 STDMETHODIMP GridEventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO* excep,
                                    UINT* arg_err) {
     // The window handles only the row-text request; other events need no answer.
-    if (member != tessary::kDispidRowTextRequest || !window_) return S_OK;
+    if (member != row_text_request_.dispid || !window_) return S_OK;
     if (!params || params->cArgs != 4) return DISP_E_BADPARAMCOUNT;
     // Arguments in reverse order: reserved, colour, text, row.
     VARIANT row;

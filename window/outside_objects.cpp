@@ -92,6 +92,8 @@ HRESULT FieldValueOrEmpty(IDispatch* field, VARIANT* result) {
     VARIANT empty_default;
     V_VT(&empty_default) = VT_BSTR;
     V_BSTR(&empty_default) = empty;
+    // An error object the component leaves is this call's own, never an older one.
+    SetErrorInfo(0, nullptr);
     const HRESULT hr = tools->ValueOrDefault(value.ptr(), &empty_default, result);
     // The default goes by reference. When the component put something else
     // there, that is ours to free and the thread's text is no longer its own:

@@ -57,6 +57,8 @@ HRESULT ReadSetting(ISettingsStore* store, const wchar_t* key, VARIANT default_v
     if (!application.allocated() || !key_text.allocated()) return E_OUTOFMEMORY;
     // The key and the default go by reference: the store may write them.
     BSTR key_ref = key_text.release();
+    // An error object the store leaves is this call's own, never an older one.
+    SetErrorInfo(0, nullptr);
     HRESULT hr = store->ReadSetting(application.get(), &key_ref, &default_value, value);
     SysFreeString(key_ref);
     VariantClear(&default_value);
@@ -71,6 +73,8 @@ HRESULT WriteSetting(ISettingsStore* store, const wchar_t* key, float value) {
     BSTR application_ref = application.release();
     BSTR key_ref = key_text.release();
     UniqueVariant answer;
+    // An error object the store leaves is this call's own, never an older one.
+    SetErrorInfo(0, nullptr);
     HRESULT hr = store->WriteSetting(&application_ref, &key_ref, &stored_value, answer.ptr());
     SysFreeString(application_ref);
     SysFreeString(key_ref);

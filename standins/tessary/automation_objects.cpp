@@ -8,7 +8,7 @@
 #include <string>
 
 #include "com_error.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "tessary_control.h"
 #include "type_info.h"
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "com_error.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "tessary_control.h"
 
 using Microsoft::WRL::ComPtr;

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "tessary.h"
+#include "tessary_identity.h"
 
 using Microsoft::WRL::ComPtr;
 

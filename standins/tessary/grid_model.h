@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "tessary.h"
+#include "tessary_identity.h"
 
 namespace tessary {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "row_text.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 
 namespace tessary {
 
@@ -47,7 +47,9 @@ bool GridView::RegisterWindowClass(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc) != 0;
+    // Another thread creating its first grid at the same moment may have
+    // registered it in between: the class is the process's.
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 void GridView::UnregisterWindowClass(HINSTANCE instance) { UnregisterClassW(kWindowClass, instance); }

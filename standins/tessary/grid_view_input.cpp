@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "grid_view.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 
 namespace tessary {
 

@@ -6,7 +6,7 @@
 
 #include "grid_view.h"
 #include "server_module.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "tessary_control.h"
 
 namespace ambrelle {

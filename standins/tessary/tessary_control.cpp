@@ -5,7 +5,7 @@
 
 #include "automation_objects.h"
 #include "com_error.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "type_info.h"
 #include "variant_values.h"
 

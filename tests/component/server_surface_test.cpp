@@ -194,6 +194,38 @@ TEST_F(AmbrelleModule, ClassObjectOnlyForClsValidate) {
                                                      reinterpret_cast<void**>(no_such_interface.GetAddressOf())));
 }
 
+// Installed in a folder whose path is longer than MAX_PATH, the DLL still
+// finds its own type information, which its IDispatch works from.
+TEST(AmbrelleInstallPath, AnyLengthServesTheClassAndItsDispatch) {
+    ComApartment apartment;
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    std::vector<std::wstring> folders = {std::wstring(L"\\\\?\\") + temp + L"ambrelle-install-path"};
+    while (folders.back().size() < 2 * MAX_PATH) folders.push_back(folders.back() + L"\\" + std::wstring(50, L'p'));
+    for (const std::wstring& folder : folders) CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folders.back() + L"\\AmbrelleInstalled.dll";
+    ASSERT_TRUE(CopyFileW(WindowsPath(AMBRELLE_DLL).c_str(), copy.c_str(), FALSE));
+    {
+        HMODULE module = LoadLibraryW(copy.c_str());
+        ASSERT_NE(nullptr, module);
+        auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, get_class_object(kClsid, IID_PPV_ARGS(&factory)));
+        ComPtr<IDispatch> validate;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&validate)));
+        LPOLESTR name[] = {const_cast<LPOLESTR>(L"show")};
+        DISPID id = 0;
+        EXPECT_EQ(S_OK, validate->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id));
+        EXPECT_EQ(0x60030002, id);
+        validate.Reset();
+        factory.Reset();
+        FreeLibrary(module);
+    }
+    DeleteFileW(copy.c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+}
+
 TEST_F(AmbrelleModule, CanUnloadOnlyWhenNoObjectAndNoLockLives) {
     auto can_unload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
     auto get_class_object = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
@@ -311,6 +343,8 @@ std::vector<RegistryValue> ExpectedRegistration(const std::wstring& dll_path) {
         {L"Ambrelle.ClsValidate\\CLSID", nullptr, kClsidText},
         {typelib, nullptr, L"Ambrelle: approval history of a bill"},
         {typelib + (sizeof(void*) == 8 ? L"\\409\\win64" : L"\\409\\win32"), nullptr, dll_path},
+        // Found by the automation marshaler, which asks for the neutral locale.
+        {typelib + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32"), nullptr, dll_path},
         {typelib + L"\\FLAGS", nullptr, L"8"},  // LIBFLAG_FHASDISKIMAGE
     };
     for (const wchar_t* iid : {kIidText, kIidV0Text}) {

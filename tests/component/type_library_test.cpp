@@ -137,6 +137,12 @@ TEST_F(AmbrelleTypeLib, MembersHaveTheirDispidsVtableSlotsAndShapes) {
         EXPECT_EQ(want.param, func->lprgelemdescParam[0].tdesc.vt);
         EXPECT_EQ(i == 2 ? VT_BOOL : VT_I4, func->lprgelemdescParam[0].tdesc.lptdesc->vt);
         EXPECT_EQ(want.param_flags, func->lprgelemdescParam[0].paramdesc.wParamFlags);
+        // Parameters are unnamed: the member's name alone.
+        BSTR names[2] = {};
+        UINT count = 0;
+        EXPECT_EQ(S_OK, vtable_half->GetNames(func->memid, names, 2, &count));
+        EXPECT_EQ(1u, count) << i;
+        for (UINT n = 0; n < count; ++n) SysFreeString(names[n]);
         vtable_half->ReleaseFuncDesc(func);
     }
 

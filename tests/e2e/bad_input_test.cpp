@@ -12,9 +12,10 @@
 #include "ado.h"
 #include "hardware_faults.h"
 #include "scripted_objects.h"
+#include "com_error.h"
 #include "com_object.h"
 #include "settings_store.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "window_fixture.h"
 
 using ambrelle::DateValue;
@@ -800,6 +801,23 @@ TEST_F(BadInput, EveryRowHasItsOneOutcomeAndTheNextGoodShowWorks) {
          [](Arrangement& a) { a.Unregistered(ClassOf(L"Venlock.ShareProps")); },
          Fails(kVbError(429), L"Ambrelle", L"ActiveX component can't create object")},
         {"the grid is not registered", 0, [](Arrangement& a) { a.Unregistered(tessary::CLSID_Tessary); },
+         Fails(REGDB_E_CLASSNOTREG, L"Ambrelle")},
+        {"the grid is not registered, after the bill service answered True and left an error object behind", 0,
+         [](Arrangement& a) {
+             a.Unregistered(tessary::CLSID_Tessary);
+             struct Service {
+                 ScriptedDispatch bill;
+                 std::unique_ptr<ClassOverride> override_class;
+             };
+             auto service = std::make_shared<Service>();
+             service->bill.On(L"QueryValidate", [](DISPPARAMS*, VARIANT* result, EXCEPINFO*) {
+                 ambrelle::RaiseComError(E_FAIL, GUID_NULL, L"Quistral.IBillInfo", L"an error left behind");
+                 if (result) *result = Bool(true);
+                 return S_OK;
+             });
+             service->override_class = std::make_unique<ClassOverride>(L"Quistral.IBillInfo", &service->bill);
+             a.held.push_back(service);
+         },
          Fails(REGDB_E_CLASSNOTREG, L"Ambrelle")},
         {"the record-set class is not registered, rejection kind", 1,
          [](Arrangement& a) {

@@ -2,13 +2,14 @@
 
 #include "ok_button.h"
 #include "test_support.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 
 namespace ambrelle_test {
 
 namespace {
 
-ModalDriver* g_active = nullptr;
+// Each thread's own: threads that show at once drive their own windows.
+thread_local ModalDriver* g_active = nullptr;
 
 BOOL CALLBACK FindResult(HWND window, LPARAM found) {
     wchar_t name[64];

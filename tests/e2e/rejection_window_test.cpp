@@ -10,7 +10,7 @@
 #include "automation.h"
 #include "com_error.h"
 #include "modal_driver.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 #include "window_test_support.h"
 

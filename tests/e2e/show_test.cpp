@@ -17,7 +17,7 @@
 #include "com_error.h"
 #include "modal_driver.h"
 #include "scripted_objects.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 #include "unique_variant.h"
 #include "window_test_support.h"
@@ -752,6 +752,9 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
         ComPtr<IErrorInfo> older_info;
         ASSERT_EQ(S_OK, older.As(&older_info));
         SetErrorInfo(0, older_info.Get());
+        // The host's window takes no input from the moment show opens the window.
+        HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                                    nullptr, nullptr, nullptr, nullptr);
         MessageBoxWatcher boxes;
         EXPECT_EQ(S_OK, Show(1001, c.kind, &driver).hr);
         EXPECT_EQ(c.rows, rows);
@@ -760,7 +763,10 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
         } else {
             ASSERT_EQ(1u, boxes.seen().size());
             EXPECT_EQ(c.box, boxes.seen()[0].text);
+            EXPECT_EQ(0, boxes.seen()[0].enabled_beside) << "the host is disabled while the warning box is up";
         }
+        EXPECT_TRUE(IsWindowEnabled(host));
+        DestroyWindow(host);
         SetErrorInfo(0, nullptr);
     }
 }

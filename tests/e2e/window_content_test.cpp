@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "tessary.h"
+#include "tessary_identity.h"
 
 using namespace ambrelle_test;
 

@@ -4,7 +4,7 @@
 #include "window_fixture.h"
 
 #include "resize_layout.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 
 using namespace ambrelle_test;
 

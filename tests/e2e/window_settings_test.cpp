@@ -212,6 +212,37 @@ TEST_F(WindowSettings, AWindowClosedMinimisedOrMaximisedStoresItsRestoredRectang
     }
 }
 
+namespace {
+VOID CALLBACK AskTheThreadToQuit(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    PostQuitMessage(7);
+}
+}  // namespace
+
+TEST_F(WindowSettings, AWindowItsHostDestroysEndsShowAndStoresNothingOfIt) {
+    ClearStoredSettings();
+    const std::pair<const wchar_t*, const wchar_t*> stored[] = {
+        {L"WinTop", L"150"}, {L"WinLeft", L"300"}, {L"WinWidth", L"6000"}, {L"WinHeight", L"4500"},
+        {L"3ReqValidate", L"2000"}};
+    for (const auto& [key, value] : stored) StoreSetting(key, value);
+    UINT_PTR quit_timer = 0;
+    ModalDriver driver;
+    driver.Then([&](HWND window) {
+        SetWindowPos(window, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        // Should show wait for the thread's quit after all, this ends it.
+        quit_timer = SetTimer(nullptr, 0, 3000, AskTheThreadToQuit);
+        // A host's shutdown code destroying its thread's windows.
+        DestroyWindow(window);
+        return true;
+    });
+    EXPECT_EQ(S_OK, Show(1001, 0, &driver));
+    KillTimer(nullptr, quit_timer);
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "show waited for the thread's quit";
+    EXPECT_EQ(nullptr, FindResultWindow());
+    for (const auto& [key, value] : stored) EXPECT_EQ(value, StoredSetting(key).value_or(L"none")) << key;
+}
+
 TEST_F(WindowSettings, APositionOffEveryMonitorIsPulledBackOntoTheScreen) {
     struct Case {
         const wchar_t* top;

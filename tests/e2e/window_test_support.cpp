@@ -5,7 +5,8 @@
 #include <ocidl.h>
 
 #include "automation.h"
-#include "tessary.h"
+#include "control_events.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 #include "unique_variant.h"
 
@@ -138,7 +139,10 @@ RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG co
     ComPtr<IConnectionPointContainer> container;
     ComPtr<IConnectionPoint> point;
     ComPtr<IEnumConnections> connections;
-    if (!grid || FAILED(grid.As(&container)) || FAILED(container->FindConnectionPoint(tessary::DIID_Events, &point)) ||
+    // The grid's own event interface and row-text request, as the window finds them.
+    ambrelle::ControlEvent request;
+    if (!grid || FAILED(ambrelle::FindControlEvent(grid.Get(), tessary::kRowTextRequestPosition, &request)) ||
+        FAILED(grid.As(&container)) || FAILED(container->FindConnectionPoint(request.events_iid, &point)) ||
         FAILED(point->EnumConnections(&connections)))
         return raw;
     CONNECTDATA connection = {};
@@ -154,7 +158,7 @@ RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG co
                        ambrelle::BstrRefValue(&text), Long(row)};
     DISPPARAMS params = {args, nullptr, 4, 0};
     EXCEPINFO excep = {};
-    raw.hr = sink->Invoke(tessary::kDispidRowTextRequest, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+    raw.hr = sink->Invoke(request.dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                           nullptr, &excep, nullptr);
     if (raw.hr == DISP_E_EXCEPTION) raw.hr = excep.scode;
     SysFreeString(excep.bstrSource);
@@ -231,6 +235,19 @@ void MessageBoxWatcher::Tick() {
         seen.text = text;
         HWND owner = GetWindow(dialog, GW_OWNER);
         seen.owner_visible = owner && IsWindowVisible(owner);
+        struct Beside {
+            HWND box;
+            int enabled;
+        } beside = {dialog, 0};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM lparam) -> BOOL {
+                auto* beside = reinterpret_cast<Beside*>(lparam);
+                if (window != beside->box && IsWindowVisible(window) && IsWindowEnabled(window)) ++beside->enabled;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&beside));
+        seen.enabled_beside = beside.enabled;
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             wchar_t name[16];
             GetClassNameW(child, name, 16);

@@ -55,6 +55,7 @@ struct SeenMessageBox {
     bool has_icon = false;   // an icon is shown
     HICON icon = nullptr;    // the icon shown
     bool owner_visible = false;  // the box's owner was already on screen
+    int enabled_beside = 0;      // other windows of the thread on screen that took input meanwhile
 };
 
 // Closes, with its OK button, every message box that opens on the calling

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "grid_host.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 
 using Microsoft::WRL::ComPtr;

@@ -11,7 +11,7 @@
 
 #include "grid_host.h"
 #include "screen_capture.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 
 using Microsoft::WRL::ComPtr;

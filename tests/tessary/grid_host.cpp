@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 
 using Microsoft::WRL::ComPtr;

@@ -14,7 +14,7 @@
 
 #include "com_object.h"
 #include "dispatch_without_type_info.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "variant_values.h"
 
 namespace tessary_test {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "grid_host.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "test_support.h"
 
 using Microsoft::WRL::ComPtr;

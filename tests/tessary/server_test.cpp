@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "grid_host.h"
-#include "tessary.h"
+#include "tessary_identity.h"
 #include "tessary_lib.h"
 #include "test_support.h"
 
