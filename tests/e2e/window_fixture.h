@@ -15,6 +15,7 @@
 #include "automation.h"
 #include "com_error.h"
 #include "modal_driver.h"
+#include "scripted_objects.h"
 #include "test_support.h"
 #include "window_test_support.h"
 
@@ -95,7 +96,21 @@ protected:
         return V_I4(&first);
     }
 
+    // From here on the bill service is the test's own, and puts `records` into the record-set argument.
+    void Deliver(Microsoft::WRL::ComPtr<IDispatch> records) {
+        delivered_ = records;
+        if (own_bill_override_) return;
+        ScriptBillInfo(&own_bill_, &own_bill_queries_, std::addressof(delivered_), &own_bill_answer_);
+        own_bill_override_ = std::make_unique<ClassOverride>(L"Quistral.IBillInfo", &own_bill_);
+        ASSERT_TRUE(own_bill_override_->registered());
+    }
+
     ComApartment apartment_;
+    ScriptedDispatch own_bill_;
+    std::vector<SeenQuery> own_bill_queries_;
+    Microsoft::WRL::ComPtr<IDispatch> delivered_;
+    VARIANT own_bill_answer_ = Bool(true);
+    std::unique_ptr<ClassOverride> own_bill_override_;
     Microsoft::WRL::ComPtr<IDispatch> bill_;
     Microsoft::WRL::ComPtr<_ClsValidate> validate_;
     std::unique_ptr<MessageBoxWatcher> boxes_;
