@@ -6,6 +6,7 @@
 // thread's apartment ends, and a store that cannot be created.
 #include "window_fixture.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
 
@@ -83,10 +84,20 @@ double NumberOf(const VARIANT* value) {
 
 HandLaidStore* Store(void* self) { return static_cast<HandLaidStore*>(self); }
 
-HRESULT Record(void* self, int slot, BSTR app, BSTR key, const VARIANT* value) {
+// A text argument in the form the slot takes it, by value or by reference: one
+// in the other form (a text where a reference belongs, or the reverse) reads
+// as "<wrong form>" and is not followed.
+std::wstring TextArgument(void* argument, bool by_reference) {
+    const auto* chars = static_cast<const wchar_t*>(argument);
+    const bool text = argument && std::all_of(chars, chars + 4, [](wchar_t c) { return c >= 0x20 && c < 0x7F; });
+    if (text == by_reference) return L"<wrong form>";
+    return Text(by_reference ? *static_cast<BSTR*>(argument) : static_cast<BSTR>(argument));
+}
+
+HRESULT Record(void* self, int slot, std::wstring app = L"", std::wstring key = L"", const VARIANT* value = nullptr) {
     RECT window = {};
     GetWindowRect(FindWindowW(L"AmbrelleFrmValidateQuery", nullptr), &window);
-    Store(self)->record->calls.push_back({slot, Text(app), Text(key), value ? V_VT(value) : VARTYPE(VT_EMPTY),
+    Store(self)->record->calls.push_back({slot, app, key, value ? V_VT(value) : VARTYPE(VT_EMPTY),
                                           value ? NumberOf(value) : 0, GetCurrentThreadId(), window});
     return E_NOTIMPL;
 }
@@ -99,33 +110,35 @@ HRESULT STDMETHODCALLTYPE StoreQueryInterface(void* self, REFIID riid, void** ob
 }
 ULONG STDMETHODCALLTYPE StoreAddRef(void* self) { return ++Store(self)->made.refs; }
 ULONG STDMETHODCALLTYPE StoreRelease(void* self) { return --Store(self)->made.refs; }
-HRESULT STDMETHODCALLTYPE StoreSlot3(void* self, UINT*) { return Record(self, 3, nullptr, nullptr, nullptr); }
+HRESULT STDMETHODCALLTYPE StoreSlot3(void* self, UINT*) { return Record(self, 3); }
 HRESULT STDMETHODCALLTYPE StoreSlot4(void* self, UINT, LCID, ITypeInfo**) {
-    return Record(self, 4, nullptr, nullptr, nullptr);
+    return Record(self, 4);
 }
 HRESULT STDMETHODCALLTYPE StoreSlot5(void* self, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return Record(self, 5, nullptr, nullptr, nullptr);
+    return Record(self, 5);
 }
 HRESULT STDMETHODCALLTYPE StoreSlot6(void* self, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                      UINT*) {
-    return Record(self, 6, nullptr, nullptr, nullptr);
+    return Record(self, 6);
 }
 HRESULT STDMETHODCALLTYPE StoreSlot7(void* self, BSTR, VARIANT, VARIANT_BOOL*) {
-    return Record(self, 7, nullptr, nullptr, nullptr);
+    return Record(self, 7);
 }
-HRESULT STDMETHODCALLTYPE StoreSlot8(void* self, BSTR, VARIANT*) { return Record(self, 8, nullptr, nullptr, nullptr); }
+HRESULT STDMETHODCALLTYPE StoreSlot8(void* self, BSTR, VARIANT*) { return Record(self, 8); }
 // ReadSetting: the application name by value, the key and the default by reference.
-HRESULT STDMETHODCALLTYPE StoreSlot9(void* self, BSTR app, BSTR* key, VARIANT* default_value, VARIANT* value) {
-    Record(self, 9, app, *key, default_value);
+HRESULT STDMETHODCALLTYPE StoreSlot9(void* self, void* app, void* key, VARIANT* default_value, VARIANT* value) {
+    const std::wstring key_text = TextArgument(key, true);
+    Record(self, 9, TextArgument(app, false), key_text, default_value);
     StoreRecord* record = Store(self)->record;
-    if (Text(*key) == record->fail_read_of) return E_ACCESSDENIED;
-    auto answer = record->answers.find(Text(*key));
+    if (key_text == record->fail_read_of) return E_ACCESSDENIED;
+    auto answer = record->answers.find(key_text);
     return VariantCopy(value, answer != record->answers.end() ? &answer->second : default_value);
 }
 // WriteSetting: the application name, the key and the value by reference.
-HRESULT STDMETHODCALLTYPE StoreSlot10(void* self, BSTR* app, BSTR* key, VARIANT* value, VARIANT* stored) {
-    Record(self, 10, *app, *key, value);
-    if (Text(*key) == Store(self)->record->fail_write_of) return E_ACCESSDENIED;
+HRESULT STDMETHODCALLTYPE StoreSlot10(void* self, void* app, void* key, VARIANT* value, VARIANT* stored) {
+    const std::wstring key_text = TextArgument(key, true);
+    Record(self, 10, TextArgument(app, true), key_text, value);
+    if (key_text == Store(self)->record->fail_write_of) return E_ACCESSDENIED;
     V_VT(stored) = VT_EMPTY;
     return S_OK;
 }
