@@ -39,21 +39,11 @@ struct StoreSteering {
     }
 };
 
-class SteeredStore final : public ambrelle::UncountedComObject<
-                               ambrelle::Answers<ISettingsStore, IID_IUnknown, IID_IDispatch, IID_ISettingsStore>> {
+class SteeredStore final
+    : public ambrelle::UncountedComObject<
+          ambrelle::Answers<ForwardedDispatch<ISettingsStore>, IID_IUnknown, IID_IDispatch, IID_ISettingsStore>> {
 public:
-    SteeredStore(ISettingsStore* real, StoreSteering* steering) : real_(real), steering_(steering) {}
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return real_->GetTypeInfoCount(count); }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return real_->GetTypeInfo(index, lcid, info);
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
-        return real_->GetIDsOfNames(riid, names, count, lcid, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg) override {
-        return real_->Invoke(id, riid, lcid, flags, params, result, excep, arg);
-    }
+    SteeredStore(ISettingsStore* real, StoreSteering* steering) : steering_(steering) { real_ = real; }
     STDMETHODIMP DeleteSetting(BSTR app, VARIANT key, VARIANT_BOOL* removed) override {
         return real_->DeleteSetting(app, key, removed);
     }
@@ -70,7 +60,6 @@ public:
     }
 
 private:
-    ComPtr<ISettingsStore> real_;
     StoreSteering* steering_;
 };
 
@@ -162,20 +151,7 @@ struct Arrangement {
 
     // The bill service is the test's own: it puts `records` into the record-set argument and answers `answer`.
     void Deliver(ComPtr<IDispatch> records, VARIANT answer = Bool(true)) {
-        struct Service {
-            ScriptedDispatch bill;
-            std::vector<SeenQuery> seen;
-            ComPtr<IDispatch> deliver;
-            VARIANT answer = Bool(true);
-            std::unique_ptr<ClassOverride> override_class;
-        };
-        auto service = std::make_shared<Service>();
-        service->deliver = records;
-        service->answer = answer;
-        ScriptBillInfo(&service->bill, &service->seen, std::addressof(service->deliver), &service->answer);
-        service->override_class = std::make_unique<ClassOverride>(L"Quistral.IBillInfo", &service->bill);
-        EXPECT_TRUE(service->override_class->registered());
-        held.push_back(service);
+        held.push_back(std::make_shared<OwnBillService>(records, answer));
     }
     // The session service is the test's own: GetProperty answers `value`.
     void SessionAnswers(VARIANT value) {

@@ -153,9 +153,9 @@ const void* const kStoreSlots[] = {
 
 // A value component that answers through the registered one and counts its
 // references in the record.
-class CountedValueTools final : public IValueTools {
+class CountedValueTools final : public ForwardedDispatch<IValueTools> {
 public:
-    CountedValueTools(IValueTools* real, MadeObject* made) : real_(real), made_(made) {}
+    CountedValueTools(IValueTools* real, MadeObject* made) : ForwardedDispatch(real), made_(made) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
         *object = riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IValueTools ? this : nullptr;
         if (!*object) return E_NOINTERFACE;
@@ -168,23 +168,11 @@ public:
         if (refs == 0) delete this;
         return refs;
     }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return real_->GetTypeInfoCount(count); }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return real_->GetTypeInfo(index, lcid, info);
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
-        return real_->GetIDsOfNames(riid, names, count, lcid, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* excep, UINT* arg) override {
-        return real_->Invoke(id, riid, lcid, flags, params, result, excep, arg);
-    }
     STDMETHODIMP ValueOrDefault(VARIANT* value, VARIANT* default_value, VARIANT* result) override {
         return real_->ValueOrDefault(value, default_value, result);
     }
 
 private:
-    Microsoft::WRL::ComPtr<IValueTools> real_;
     MadeObject* made_;
 };
 

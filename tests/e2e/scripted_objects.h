@@ -61,6 +61,29 @@ private:
     std::vector<std::pair<std::wstring, Handler>> members_;
 };
 
+// IDispatch of a wrapper of the test's around a component's object of
+// `Interface`: answered by the wrapped object, `real_`.
+template <typename Interface>
+class ForwardedDispatch : public Interface {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return real_->GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return real_->GetTypeInfo(index, lcid, info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+        return real_->GetIDsOfNames(riid, names, count, lcid, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg) override {
+        return real_->Invoke(id, riid, lcid, flags, params, result, excep, arg);
+    }
+
+protected:
+    ForwardedDispatch() = default;
+    explicit ForwardedDispatch(Interface* real) : real_(real) {}
+    Microsoft::WRL::ComPtr<Interface> real_;
+};
+
 // A class object of the test's, registered for a class in the calling
 // apartment from Register until it goes, so that creating that class reaches
 // its CreateInstance. It lives on the test's stack or heap, not by references.
@@ -199,29 +222,40 @@ struct SeenQuery {
     LONG kind = -1;
 };
 
-// Scripts `bill` as Quistral.IBillInfo: records each call into `seen`, puts
-// `*deliver` (if set) into the record-set argument and answers `*answer`,
-// leaving `left_behind` (if set) on the thread as its error object.
-inline void ScriptBillInfo(ScriptedDispatch* bill, std::vector<SeenQuery>* seen, Microsoft::WRL::ComPtr<IDispatch>* deliver,
-                    VARIANT* answer, IErrorInfo* left_behind = nullptr) {
-    bill->On(L"QueryValidate", [=](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
-        if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
-        SeenQuery query;
-        query.records = *V_DISPATCHREF(&params->rgvarg[2]);
-        query.fid = *V_I4REF(&params->rgvarg[1]);
-        query.kind = *V_I4REF(&params->rgvarg[0]);
-        seen->push_back(query);
-        if (*deliver) {
-            IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
-            if (slot) slot->Release();
-            slot = deliver->Get();
-            slot->AddRef();
-        }
-        if (result) VariantCopy(result, answer);
-        if (left_behind) SetErrorInfo(0, left_behind);
-        return S_OK;
-    });
-}
+// The test's own bill-information service, registered for Quistral.IBillInfo
+// in the calling apartment while it lives: it records each QueryValidate call
+// into `seen`, puts `deliver` (if set) into the record-set argument, answers
+// `answer`, and leaves `left_behind` (if set) on the thread as its error object.
+struct OwnBillService {
+    explicit OwnBillService(Microsoft::WRL::ComPtr<IDispatch> records = nullptr, VARIANT reply = Bool(true),
+                            IErrorInfo* left = nullptr)
+        : deliver(records), answer(reply), left_behind(left) {
+        bill.On(L"QueryValidate", [this](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
+            if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
+            SeenQuery query;
+            query.records = *V_DISPATCHREF(&params->rgvarg[2]);
+            query.fid = *V_I4REF(&params->rgvarg[1]);
+            query.kind = *V_I4REF(&params->rgvarg[0]);
+            seen.push_back(query);
+            if (deliver) {
+                IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
+                if (slot) slot->Release();
+                slot = deliver.Get();
+                slot->AddRef();
+            }
+            if (result) VariantCopy(result, &answer);
+            if (left_behind) SetErrorInfo(0, left_behind.Get());
+            return S_OK;
+        });
+        EXPECT_TRUE(registered.registered());
+    }
+    std::vector<SeenQuery> seen;
+    Microsoft::WRL::ComPtr<IDispatch> deliver;
+    VARIANT answer;
+    Microsoft::WRL::ComPtr<IErrorInfo> left_behind;
+    ScriptedDispatch bill;
+    ClassOverride registered{L"Quistral.IBillInfo", &bill};
+};
 
 // An automation object whose default value (DISPID_VALUE) is `value`.
 struct DefaultValueObject {

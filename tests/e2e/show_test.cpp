@@ -456,13 +456,10 @@ TEST_F(ShowEndToEnd, SessionValuesThatCannotBeTakenFailWithTheirOwnErrors) {
 }
 
 TEST_F(ShowEndToEnd, ValidateRsIsWhatTheServiceLeftAndShowNeverClosesIt) {
-    std::vector<SeenQuery> seen;
-    ComPtr<IDispatch> deliver;
-    VARIANT answer = Bool(true);
-    ScriptedDispatch bill;
-    ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
-    ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
-    ASSERT_TRUE(override_bill.registered());
+    OwnBillService service;
+    std::vector<SeenQuery>& seen = service.seen;
+    ComPtr<IDispatch>& deliver = service.deliver;
+    VARIANT& answer = service.answer;
     auto show = [&] {
         ModalDriver driver;
         driver.ClickOk();
@@ -657,13 +654,8 @@ TEST(ShowOnItsOwnThread, AnotherKindWithoutAnEarlierLayoutFailsWithSubscriptOutO
 TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds) {
     IDispatch* shown = nullptr;
     OnOwnApartment([&] {
-        std::vector<SeenQuery> seen;
-        ComPtr<IDispatch> deliver = RecordsOf({{1, 2}});
-        ASSERT_TRUE(deliver);
-        VARIANT answer = Bool(true);
-        ScriptedDispatch bill;
-        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
-        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        OwnBillService service(RecordsOf({{1, 2}}));
+        ASSERT_TRUE(service.deliver);
         ComPtr<_ClsValidate> validate = NewClsValidate();
         ASSERT_TRUE(validate);
         ModalDriver driver;
@@ -671,7 +663,7 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
         driver.Start();
         VARIANT_BOOL result = 7;
         EXPECT_EQ(S_OK, validate->show(&result));
-        shown = deliver.Get();
+        shown = service.deliver.Get();
         shown->AddRef();
     });
     ASSERT_NE(nullptr, shown);
@@ -698,7 +690,6 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
                  {3, CountFails, 1, count_failed}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
-        std::vector<SeenQuery> seen;
         ComPtr<IDispatch> deliver = RecordsOf({{1.5, 1}, {2, 2}});
         ASSERT_TRUE(deliver);
         CountlessRecordset countless(deliver.Get(), c.count);
@@ -708,12 +699,8 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
         ComPtr<IErrorInfo> older_info;
         ASSERT_EQ(S_OK, older.As(&older_info));
         SetErrorInfo(0, older_info.Get());
-        VARIANT answer = Bool(true);
-        ScriptedDispatch bill;
-        // ComPtr's own operator& would empty `deliver`. The service succeeds and leaves an error object behind.
-        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer, older_info.Get());
-        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
-        ASSERT_TRUE(override_bill.registered());
+        // The service succeeds and leaves an error object behind.
+        OwnBillService service(deliver, Bool(true), older_info.Get());
         LONG rows = -3;
         ModalDriver driver;
         driver.Then([&](HWND window) {

@@ -98,19 +98,12 @@ protected:
 
     // From here on the bill service is the test's own, and puts `records` into the record-set argument.
     void Deliver(Microsoft::WRL::ComPtr<IDispatch> records) {
-        delivered_ = records;
-        if (own_bill_override_) return;
-        ScriptBillInfo(&own_bill_, &own_bill_queries_, std::addressof(delivered_), &own_bill_answer_);
-        own_bill_override_ = std::make_unique<ClassOverride>(L"Quistral.IBillInfo", &own_bill_);
-        ASSERT_TRUE(own_bill_override_->registered());
+        own_bill_.reset();
+        own_bill_ = std::make_unique<OwnBillService>(records);
     }
 
     ComApartment apartment_;
-    ScriptedDispatch own_bill_;
-    std::vector<SeenQuery> own_bill_queries_;
-    Microsoft::WRL::ComPtr<IDispatch> delivered_;
-    VARIANT own_bill_answer_ = Bool(true);
-    std::unique_ptr<ClassOverride> own_bill_override_;
+    std::unique_ptr<OwnBillService> own_bill_;
     Microsoft::WRL::ComPtr<IDispatch> bill_;
     Microsoft::WRL::ComPtr<_ClsValidate> validate_;
     std::unique_ptr<MessageBoxWatcher> boxes_;
