@@ -20,12 +20,13 @@ std::wstring QuantityPattern(const std::wstring& decimals);
 
 // A quantity's text formatted with the pattern: the empty text stays empty, a
 // text that is not a number (or is beyond a double) is shown unchanged. A
-// number of any magnitude gets its full text.
+// number of any magnitude gets its full text, and one whose text has more
+// significant digits than a double keeps is shown with those digits.
 HRESULT FormatQuantityText(const std::wstring& quantity, const std::wstring& pattern, std::wstring* cell);
 // The same for a text held in a BSTR, which is read and not changed.
 HRESULT FormatQuantityText(BSTR quantity, const std::wstring& pattern, std::wstring* cell);
 
-// "yyyy-mm-dd" of a date value; Null (and Empty) give the empty text.
+// "yyyy-mm-dd" of a date value; Null, Empty and the empty text give the empty text.
 HRESULT FormatDate(const VARIANT& value, std::wstring* cell);
 
 // A total with the pattern "##,##0.0000", of any finite magnitude.

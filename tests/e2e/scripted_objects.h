@@ -8,6 +8,8 @@
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -57,6 +59,29 @@ public:
 
 private:
     std::vector<std::pair<std::wstring, Handler>> members_;
+};
+
+// IDispatch of a wrapper of the test's around a component's object of
+// `Interface`: answered by the wrapped object, `real_`.
+template <typename Interface>
+class ForwardedDispatch : public Interface {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return real_->GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return real_->GetTypeInfo(index, lcid, info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+        return real_->GetIDsOfNames(riid, names, count, lcid, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* arg) override {
+        return real_->Invoke(id, riid, lcid, flags, params, result, excep, arg);
+    }
+
+protected:
+    ForwardedDispatch() = default;
+    explicit ForwardedDispatch(Interface* real) : real_(real) {}
+    Microsoft::WRL::ComPtr<Interface> real_;
 };
 
 // A class object of the test's, registered for a class in the calling
@@ -127,6 +152,69 @@ inline Microsoft::WRL::ComPtr<IDispatch> RecordsOf(std::initializer_list<std::pa
     return records;
 }
 
+// A record set made by the test field by field: each record holds these values.
+struct FieldValue {
+    std::wstring name;
+    LONG type;      // ADO data type
+    VARIANT value;  // VT_EMPTY: the field is left as AddNew made it
+};
+
+inline Microsoft::WRL::ComPtr<IDispatch> RecordsWith(const std::vector<FieldValue>& fields, int records) {
+    Microsoft::WRL::ComPtr<IDispatch> set = CreateByProgId(L"ADODB.Recordset");
+    if (!set) return nullptr;
+    ambrelle::UniqueVariant field_list;
+    CallByName(set.Get(), L"Fields", DISPATCH_PROPERTYGET, {}, field_list.ptr());
+    for (const FieldValue& field : fields)
+        Call(V_DISPATCH(field_list.ptr()), L"Append", {Text(field.name), Long(field.type), Long(0), Long(adFldIsNullable)});
+    Call(set.Get(), L"Open");
+    for (int record = 0; record < records; ++record) {
+        Call(set.Get(), L"AddNew");
+        for (const FieldValue& field : fields) {
+            if (V_VT(&field.value) == VT_EMPTY) continue;
+            EXPECT_EQ(S_OK, CallByName(set.Get(), L"Collect", DISPATCH_PROPERTYPUT, {Text(field.name), field.value},
+                                       nullptr))
+                << "the test's record set takes the value of " << std::string(field.name.begin(), field.name.end());
+        }
+    }
+    if (records) Call(set.Get(), L"MoveFirst");
+    return set;
+}
+
+// The fields of `base` with those of `changed` in place of the ones of the same name.
+inline std::vector<FieldValue> Changed(std::vector<FieldValue> base, const std::vector<FieldValue>& changed) {
+    for (const FieldValue& change : changed) {
+        bool found = false;
+        for (FieldValue& field : base)
+            if (field.name == change.name) {
+                field = change;
+                found = true;
+            }
+        if (!found) base.push_back(change);
+    }
+    return base;
+}
+
+// `records` confirmation records of sensible values, with some fields changed.
+inline Microsoft::WRL::ComPtr<IDispatch> Confirmations(int records, const std::vector<FieldValue>& changed = {}) {
+    const Text number(L"01"), name(L"名称"), model(L"型号"), aux(L"属性"), validater(L"确认人"), be_val(L"被确认"),
+        br(L"确认");
+    return RecordsWith(Changed({{L"FID", adInteger, Long(1001)},
+                                {L"FNumber", adBSTR, number},
+                                {L"FName", adBSTR, name},
+                                {L"FModel", adBSTR, model},
+                                {L"FAuxPropName", adBSTR, aux},
+                                {L"FReqQty", adDouble, Double(1234.25)},
+                                {L"FValidateQty", adDouble, Double(1000)},
+                                {L"FValidater", adBSTR, validater},
+                                {L"FBeValBrName", adBSTR, be_val},
+                                {L"FBrName", adBSTR, br},
+                                {L"FValDate", adDate, ambrelle::DateValue(45356.5)},
+                                {L"FDeliveryDate", adDate, ambrelle::DateValue(45363)},
+                                {L"FQtyDecimal", adInteger, Long(2)}},
+                               changed),
+                       records);
+}
+
 // What a recording bill-information service saw of one QueryValidate call.
 struct SeenQuery {
     Microsoft::WRL::ComPtr<IDispatch> records;  // the object passed as the record set
@@ -134,27 +222,40 @@ struct SeenQuery {
     LONG kind = -1;
 };
 
-// Scripts `bill` as Quistral.IBillInfo: records each call into `seen`, puts
-// `*deliver` (if set) into the record-set argument and answers `*answer`.
-inline void ScriptBillInfo(ScriptedDispatch* bill, std::vector<SeenQuery>* seen, Microsoft::WRL::ComPtr<IDispatch>* deliver,
-                    VARIANT* answer) {
-    bill->On(L"QueryValidate", [=](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
-        if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
-        SeenQuery query;
-        query.records = *V_DISPATCHREF(&params->rgvarg[2]);
-        query.fid = *V_I4REF(&params->rgvarg[1]);
-        query.kind = *V_I4REF(&params->rgvarg[0]);
-        seen->push_back(query);
-        if (*deliver) {
-            IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
-            if (slot) slot->Release();
-            slot = deliver->Get();
-            slot->AddRef();
-        }
-        if (result) VariantCopy(result, answer);
-        return S_OK;
-    });
-}
+// The test's own bill-information service, registered for Quistral.IBillInfo
+// in the calling apartment while it lives: it records each QueryValidate call
+// into `seen`, puts `deliver` (if set) into the record-set argument, answers
+// `answer`, and leaves `left_behind` (if set) on the thread as its error object.
+struct OwnBillService {
+    explicit OwnBillService(Microsoft::WRL::ComPtr<IDispatch> records = nullptr, VARIANT reply = Bool(true),
+                            IErrorInfo* left = nullptr)
+        : deliver(records), answer(reply), left_behind(left) {
+        bill.On(L"QueryValidate", [this](DISPPARAMS* params, VARIANT* result, EXCEPINFO*) {
+            if (params->cArgs != 4 || V_VT(&params->rgvarg[2]) != (VT_BYREF | VT_DISPATCH)) return DISP_E_TYPEMISMATCH;
+            SeenQuery query;
+            query.records = *V_DISPATCHREF(&params->rgvarg[2]);
+            query.fid = *V_I4REF(&params->rgvarg[1]);
+            query.kind = *V_I4REF(&params->rgvarg[0]);
+            seen.push_back(query);
+            if (deliver) {
+                IDispatch*& slot = *V_DISPATCHREF(&params->rgvarg[2]);
+                if (slot) slot->Release();
+                slot = deliver.Get();
+                slot->AddRef();
+            }
+            if (result) VariantCopy(result, &answer);
+            if (left_behind) SetErrorInfo(0, left_behind.Get());
+            return S_OK;
+        });
+        EXPECT_TRUE(registered.registered());
+    }
+    std::vector<SeenQuery> seen;
+    Microsoft::WRL::ComPtr<IDispatch> deliver;
+    VARIANT answer;
+    Microsoft::WRL::ComPtr<IErrorInfo> left_behind;
+    ScriptedDispatch bill;
+    ClassOverride registered{L"Quistral.IBillInfo", &bill};
+};
 
 // An automation object whose default value (DISPID_VALUE) is `value`.
 struct DefaultValueObject {

@@ -118,18 +118,20 @@ void CheckDesign(HWND window) {
         RECT client;
         GetClientRect(window, &client);
 
-        for (auto [kind, size] : {std::pair<WPARAM, int>{ICON_BIG, GetSystemMetrics(SM_CXICON)},
-                                  std::pair<WPARAM, int>{ICON_SMALL, GetSystemMetrics(SM_CXSMICON)}}) {
-            HICON icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, kind == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
-            ASSERT_NE(nullptr, icon) << kind;
-            ICONINFO info = {};
-            ASSERT_TRUE(GetIconInfo(icon, &info));
-            BITMAP bitmap = {};
-            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-            EXPECT_EQ(size, bitmap.bmWidth) << kind;
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
+        // The DLL's icon holds a 16x16 and a 32x32 image of 256 colours, and the window shows it.
+        HMODULE dll = GetModuleHandleW(L"Ambrelle.dll");
+        HRSRC found = FindResourceW(dll, MAKEINTRESOURCEW(101), RT_GROUP_ICON);
+        ASSERT_NE(nullptr, found);
+        const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(dll, found)));
+        ASSERT_NE(nullptr, group);
+        std::vector<std::vector<int>> images;  // width, height, colours field, bits per pixel
+        for (WORD i = 0; i < *reinterpret_cast<const WORD*>(group + 4); ++i) {
+            const BYTE* entry = group + 6 + 14 * i;
+            images.push_back({entry[0], entry[1], entry[2], *reinterpret_cast<const WORD*>(entry + 6)});
         }
+        EXPECT_EQ((std::vector<std::vector<int>>{{16, 16, 0, 8}, {32, 32, 0, 8}}), images);
+        EXPECT_NE(nullptr, reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
+        EXPECT_NE(nullptr, reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM)));
 
         HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
         HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr);
@@ -162,8 +164,8 @@ void CheckDesign(HWND window) {
         EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
 
         // The grid first, then the button, in the tab order.
+        EXPECT_EQ(grid, GetNextDlgTabItem(window, nullptr, FALSE));
         EXPECT_EQ(button, GetNextDlgTabItem(window, grid, FALSE));
-        EXPECT_EQ(grid, GetNextDlgTabItem(window, button, FALSE));
         EXPECT_TRUE(GetFocus() == grid || IsChild(grid, GetFocus())) << "the grid has the focus";
 }
 
@@ -454,13 +456,10 @@ TEST_F(ShowEndToEnd, SessionValuesThatCannotBeTakenFailWithTheirOwnErrors) {
 }
 
 TEST_F(ShowEndToEnd, ValidateRsIsWhatTheServiceLeftAndShowNeverClosesIt) {
-    std::vector<SeenQuery> seen;
-    ComPtr<IDispatch> deliver;
-    VARIANT answer = Bool(true);
-    ScriptedDispatch bill;
-    ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
-    ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
-    ASSERT_TRUE(override_bill.registered());
+    OwnBillService service;
+    std::vector<SeenQuery>& seen = service.seen;
+    ComPtr<IDispatch>& deliver = service.deliver;
+    VARIANT& answer = service.answer;
     auto show = [&] {
         ModalDriver driver;
         driver.ClickOk();
@@ -506,26 +505,15 @@ TEST_F(ShowEndToEnd, ValidateRsIsWhatTheServiceLeftAndShowNeverClosesIt) {
 namespace {
 
 // Records every record set created in the calling apartment while it lives.
-class RecordingRecordsets final : public IClassFactory {
+class RecordingRecordsets final : public RegisteredClassObject {
 public:
     RecordingRecordsets() {
         CLSID clsid;
-        if (FAILED(CLSIDFromProgID(L"ADODB.Recordset", &clsid))) return;
-        if (FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&real_)))) return;
-        CoRegisterClassObject(clsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
+        if (SUCCEEDED(CLSIDFromProgID(L"ADODB.Recordset", &clsid)) &&
+            SUCCEEDED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&real_))))
+            Register(clsid);
     }
-    ~RecordingRecordsets() {
-        if (cookie_) CoRevokeClassObject(cookie_);
-    }
-    bool registered() const { return cookie_ != 0; }
     const std::vector<ComPtr<IDispatch>>& created() const { return created_; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         HRESULT hr = real_->CreateInstance(outer, riid, object);
         if (SUCCEEDED(hr)) {
@@ -535,11 +523,9 @@ public:
         }
         return hr;
     }
-    STDMETHODIMP LockServer(BOOL lock) override { return real_->LockServer(lock); }
 
 private:
     ComPtr<IClassFactory> real_;
-    DWORD cookie_ = 0;
     std::vector<ComPtr<IDispatch>> created_;
 };
 
@@ -668,13 +654,8 @@ TEST(ShowOnItsOwnThread, AnotherKindWithoutAnEarlierLayoutFailsWithSubscriptOutO
 TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds) {
     IDispatch* shown = nullptr;
     OnOwnApartment([&] {
-        std::vector<SeenQuery> seen;
-        ComPtr<IDispatch> deliver = RecordsOf({{1, 2}});
-        ASSERT_TRUE(deliver);
-        VARIANT answer = Bool(true);
-        ScriptedDispatch bill;
-        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
-        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
+        OwnBillService service(RecordsOf({{1, 2}}));
+        ASSERT_TRUE(service.deliver);
         ComPtr<_ClsValidate> validate = NewClsValidate();
         ASSERT_TRUE(validate);
         ModalDriver driver;
@@ -682,7 +663,7 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
         driver.Start();
         VARIANT_BOOL result = 7;
         EXPECT_EQ(S_OK, validate->show(&result));
-        shown = deliver.Get();
+        shown = service.deliver.Get();
         shown->AddRef();
     });
     ASSERT_NE(nullptr, shown);
@@ -690,26 +671,6 @@ TEST(ShowOnItsOwnThread, TheThreadsWindowLetsItsRecordSetGoWhenTheApartmentEnds)
     // Only that apartment loaded the DLL: it went when the apartment ended.
     EXPECT_EQ(nullptr, GetModuleHandleW(L"Ambrelle.dll")) << "the DLL was unloaded with the apartment";
 }
-
-namespace {
-
-LONG GridRows(HWND window) {
-    HWND grid = FindWindowExW(window, nullptr, tessary::kWindowClass, nullptr);
-    auto* control = reinterpret_cast<IDispatch*>(
-        SendMessageW(grid, RegisterWindowMessageW(tessary::kGetDispatchMessage), 0, 0));
-    if (!control) return -2;
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    UniqueVariant sheet, rows;
-    control->Invoke(tessary::kDispidSheet, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, sheet.ptr(),
-                    nullptr, nullptr);
-    control->Release();
-    if (sheet.vt() != VT_DISPATCH) return -2;
-    V_DISPATCH(sheet.ptr())->Invoke(tessary::kDispidSheetRows, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                    &none, rows.ptr(), nullptr, nullptr);
-    return rows.vt() == VT_I4 ? V_I4(rows.ptr()) : -2;
-}
-
-}  // namespace
 
 TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnFailure) {
     // The totals are computed first, and they walk the records by their count.
@@ -724,34 +685,29 @@ TEST_F(ShowEndToEnd, ARecordSetThatCannotCountGivesTheRowCountItReportsOrItsOwnF
     } cases[] = {{0, CountUnknown, 1, L""},
                  {2, CountUnknown, 1, L""},
                  {3, CountUnknown, 0, L""},
-                 // Reported with the load's own text, never the host's older error.
+                 // Reported with the load's own text, never an older error of the host's or the service's.
                  {0, CountFails, 1, count_failed},
                  {3, CountFails, 1, count_failed}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
-        std::vector<SeenQuery> seen;
         ComPtr<IDispatch> deliver = RecordsOf({{1.5, 1}, {2, 2}});
         ASSERT_TRUE(deliver);
         CountlessRecordset countless(deliver.Get(), c.count);
-        VARIANT answer = Bool(true);
-        ScriptedDispatch bill;
-        // ComPtr's own operator& would empty `deliver`.
-        ScriptBillInfo(&bill, &seen, std::addressof(deliver), &answer);
-        ClassOverride override_bill(L"Quistral.IBillInfo", &bill);
-        ASSERT_TRUE(override_bill.registered());
-        LONG rows = -3;
-        ModalDriver driver;
-        driver.Then([&](HWND window) {
-            rows = GridRows(window);
-            return true;
-        });
-        driver.ClickOk();
         ComPtr<ICreateErrorInfo> older;
         ASSERT_EQ(S_OK, CreateErrorInfo(&older));
-        older->SetDescription(const_cast<LPOLESTR>(L"an older error of the host"));
+        older->SetDescription(const_cast<LPOLESTR>(L"an older error"));
         ComPtr<IErrorInfo> older_info;
         ASSERT_EQ(S_OK, older.As(&older_info));
         SetErrorInfo(0, older_info.Get());
+        // The service succeeds and leaves an error object behind.
+        OwnBillService service(deliver, Bool(true), older_info.Get());
+        LONG rows = -3;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            rows = GridRowCount(window);
+            return true;
+        });
+        driver.ClickOk();
         // The host's window takes no input from the moment show opens the window.
         HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
                                     nullptr, nullptr, nullptr, nullptr);

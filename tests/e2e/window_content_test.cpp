@@ -3,6 +3,11 @@
 #include "window_fixture.h"
 
 #include <limits>
+#include <map>
+
+#include "ado.h"
+#include "replaced_pointers.h"
+#include "unique_bstr.h"
 
 #include "tessary_identity.h"
 
@@ -21,6 +26,7 @@ struct GridState {
     LONG row_count = -2;
     LONG column_count = -2;
     std::vector<LONG> colors;
+    std::vector<LONG> marks;
 };
 
 // Reads what the grid shows and keeps, then closes the window with OK.
@@ -29,12 +35,95 @@ void RecordGrid(ModalDriver* driver, GridState* state) {
         state->rows = GridCells(window);
         state->row_count = GridRowCount(window);
         state->column_count = GridColumnCount(window);
-        for (LONG row = 1; row <= static_cast<LONG>(state->rows.size()); ++row)
+        for (LONG row = 1; row <= static_cast<LONG>(state->rows.size()); ++row) {
             state->colors.push_back(GridRowBackColor(window, row));
+            state->marks.push_back(GridRowMark(window, row));
+        }
         return true;
     });
     driver->ClickOk();
 }
+
+// Counts, while alive, the outside calls the window makes to answer row
+// texts: reads of the grid's row count, moves of a record set, and reads of
+// each field's value by the field's name. All record sets, all fields and the
+// grid's sheet each share their class's vtable, whose slots are replaced for
+// the time and restored after.
+class RowCallCount {
+public:
+    int row_count_reads = 0;
+    std::vector<std::wstring> moves;
+    std::map<std::wstring, int> value_reads;
+
+    RowCallCount(IDispatch* sheet, ADOField* field, _ADORecordset* records) {
+        active_ = this;
+        void** sheet_table = *reinterpret_cast<void***>(sheet);
+        void** field_table = *reinterpret_cast<void***>(field);
+        void** records_table = *reinterpret_cast<void***>(records);
+        // In the order of Original's indexes.
+        replaced_.Replace(sheet_table + VtableSlot(&IDispatch::Invoke), &SheetInvoke);
+        replaced_.Replace(field_table + VtableSlot(&IDispatch::Invoke), &FieldInvoke);
+        replaced_.Replace(field_table + VtableSlot(&ADOField::get_Value), &FieldValue);
+        replaced_.Replace(records_table + VtableSlot(&_ADORecordset::Move), &Move);
+        replaced_.Replace(records_table + VtableSlot(&_ADORecordset::MoveFirst), &MoveFirst);
+        replaced_.Replace(records_table + VtableSlot(&_ADORecordset::MoveLast), &MoveLast);
+        replaced_.Replace(records_table + VtableSlot(&_ADORecordset::MoveNext), &MoveNext);
+    }
+    ~RowCallCount() { active_ = nullptr; }
+
+private:
+    template <typename Function>
+    static Function Original(size_t index) {
+        return reinterpret_cast<Function>(active_->replaced_.original(index));
+    }
+    using Invoke = HRESULT(STDMETHODCALLTYPE*)(IDispatch*, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                                EXCEPINFO*, UINT*);
+    static HRESULT STDMETHODCALLTYPE SheetInvoke(IDispatch* self, DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* arg) {
+        active_->row_count_reads += id == tessary::kDispidSheetRows && (flags & DISPATCH_PROPERTYGET);
+        return Original<Invoke>(0)(self, id, riid, lcid, flags, params, result, excep, arg);
+    }
+    // The value read through IDispatch (as the value component reads it) counts once.
+    static HRESULT STDMETHODCALLTYPE FieldInvoke(IDispatch* self, DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep, UINT* arg) {
+        if (id == DISPID_VALUE && (flags & DISPATCH_PROPERTYGET)) CountRead(static_cast<ADOField*>(self));
+        ++active_->inside_invoke_;
+        const HRESULT hr = Original<Invoke>(1)(self, id, riid, lcid, flags, params, result, excep, arg);
+        --active_->inside_invoke_;
+        return hr;
+    }
+    static HRESULT STDMETHODCALLTYPE FieldValue(ADOField* self, VARIANT* value) {
+        if (!active_->inside_invoke_) CountRead(self);
+        return Original<HRESULT(STDMETHODCALLTYPE*)(ADOField*, VARIANT*)>(2)(self, value);
+    }
+    static void CountRead(ADOField* field) {
+        ambrelle::UniqueBstr name;
+        field->get_Name(name.put());
+        ++active_->value_reads[name.c_str()];
+    }
+    static HRESULT STDMETHODCALLTYPE Move(_ADORecordset* self, ADO_LONGPTR records, VARIANT start) {
+        active_->moves.push_back(L"Move " + std::to_wstring(records) + L" from " +
+                                 (V_VT(&start) == VT_I4 ? std::to_wstring(V_I4(&start)) : L"?"));
+        return Original<HRESULT(STDMETHODCALLTYPE*)(_ADORecordset*, ADO_LONGPTR, VARIANT)>(3)(self, records, start);
+    }
+    using Step = HRESULT(STDMETHODCALLTYPE*)(_ADORecordset*);
+    static HRESULT STDMETHODCALLTYPE MoveFirst(_ADORecordset* self) {
+        active_->moves.push_back(L"MoveFirst");
+        return Original<Step>(4)(self);
+    }
+    static HRESULT STDMETHODCALLTYPE MoveLast(_ADORecordset* self) {
+        active_->moves.push_back(L"MoveLast");
+        return Original<Step>(5)(self);
+    }
+    static HRESULT STDMETHODCALLTYPE MoveNext(_ADORecordset* self) {
+        active_->moves.push_back(L"MoveNext");
+        return Original<Step>(6)(self);
+    }
+
+    static inline RowCallCount* active_ = nullptr;
+    int inside_invoke_ = 0;
+    ReplacedPointers replaced_;
+};
 
 class WindowContent : public WindowTest {
 protected:
@@ -60,17 +149,25 @@ protected:
 }  // namespace
 
 TEST_F(WindowContent, EachKindHasItsColumnsAndALaterLoadLeavesNoTraceOfTheEarlierOne) {
+    const Cells confirmation = {L" 1", L"01", L"名称", L"型号", L"属性", L"1.5", L"1.0", L"确认人", L"被确认",
+                                L"确认", L"2024-03-05", L"2024-03-12"};
+    const Cells rejection = {L"1", L"2023-12-10", L"原因", L"华南分公司", L"总部"};
+    AddRecordsFor(0, 1);
+    AddRecordsFor(1, 1);
     struct Case {
         LONG kind;
         const Cells* titles;
-    } cases[] = {{1, &kRejectionTitles}, {0, &kConfirmationTitles}, {1, &kRejectionTitles}, {2, &kConfirmationTitles}};
+        const Cells* record;
+    } cases[] = {{1, &kRejectionTitles, &rejection},
+                 {0, &kConfirmationTitles, &confirmation},
+                 {1, &kRejectionTitles, &rejection},
+                 {2, &kConfirmationTitles, &confirmation}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
-        ASSERT_EQ(S_OK, Call(bill_.Get(), L"ServeEmptySet"));
         GridState state = ShowAndRecord(1001, c.kind);
         EXPECT_EQ(static_cast<LONG>(c.titles->size()), state.column_count);
-        ASSERT_FALSE(state.rows.empty());
-        EXPECT_EQ(*c.titles, state.rows[0]);
+        ASSERT_GE(state.rows.size(), 2u);
+        EXPECT_EQ((std::vector<Cells>{*c.titles, *c.record}), std::vector<Cells>(state.rows.begin(), state.rows.begin() + 2));
     }
 }
 
@@ -148,6 +245,22 @@ TEST_F(WindowContent, RejectionRowsShowTheirSequenceAndHaveNoTotalsRow) {
     };
     EXPECT_EQ(expected, state.rows);
     for (LONG color : state.colors) EXPECT_NE(kTotalsColor, color);
+    EXPECT_EQ((std::vector<LONG>{0, 0, 0, -1, 0}), state.marks) << "the continuation line (FID 0) is marked";
+}
+
+TEST_F(WindowContent, ConfirmationRowsOfFidZeroAreMarkedAndNoOthers) {
+    struct Case {
+        LONG kind;
+        VARIANT fid;
+        LONG mark;
+    } cases[] = {{0, Long(0), -1}, {2, Long(0), -1}, {0, Long(5), 0}, {2, Null(), 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(V_VT(&c.fid));
+        Deliver(Confirmations(2, {{L"FID", adInteger, c.fid}}));
+        GridState state = ShowAndRecord(1001, c.kind);
+        ASSERT_EQ(4u, state.marks.size());
+        EXPECT_EQ((std::vector<LONG>{0, c.mark, c.mark}), std::vector<LONG>(state.marks.begin(), state.marks.begin() + 3));
+    }
 }
 
 TEST_F(WindowContent, RowCountPerKindWithTheTotalsRowForConfirmations) {
@@ -269,5 +382,54 @@ TEST_F(WindowContent, RowTextsAsTheWindowHandsThemToTheGrid) {
             EXPECT_EQ(c.requests[i].text, answers[i].text);
             EXPECT_EQ(c.requests[i].color, answers[i].color);
         }
+    }
+}
+
+TEST_F(WindowContent, EachRowRequestReadsTheRowCountOnceMovesOnceFromTheFirstRecordAndEachFieldOnce) {
+    const std::map<std::wstring, int> confirmation_reads = {
+        {L"FID", 1},      {L"FNumber", 1},      {L"FName", 1},      {L"FModel", 1},        {L"FAuxPropName", 1},
+        {L"FReqQty", 1},  {L"FValidateQty", 1}, {L"FValidater", 1}, {L"FBeValBrName", 1},  {L"FBrName", 1},
+        {L"FValDate", 1}, {L"FDeliveryDate", 1}};
+    std::map<std::wstring, int> with_decimals = confirmation_reads;
+    with_decimals[L"FQtyDecimal"] = 1;
+    const std::map<std::wstring, int> rejection_reads = {{L"FID", 1},       {L"FSort", 1},     {L"FValDate", 1},
+                                                         {L"FRejectDesc", 1}, {L"FBeBrName", 1}, {L"FBrName", 1}};
+    struct Case {
+        LONG kind;
+        const std::map<std::wstring, int>* reads;
+    } cases[] = {{0, &with_decimals}, {3, &confirmation_reads}, {1, &rejection_reads}};
+    // A field and a record set of the library's, whose classes' vtables the counting replaces.
+    Microsoft::WRL::ComPtr<_ADORecordset> records;
+    ASSERT_EQ(S_OK, RecordsWith({{L"FID", adInteger, Long(1)}}, 1).As(&records));
+    ambrelle::UniqueVariant fields, fid;
+    ASSERT_EQ(S_OK, CallByName(records.Get(), L"Fields", DISPATCH_PROPERTYGET, {}, fields.ptr()));
+    ASSERT_EQ(S_OK, CallByName(V_DISPATCH(fields.ptr()), L"Item", DISPATCH_PROPERTYGET, {Text(L"FID")}, fid.ptr()));
+    Microsoft::WRL::ComPtr<ADOField> field;
+    ASSERT_EQ(S_OK, V_DISPATCH(fid.ptr())->QueryInterface(IID_PPV_ARGS(&field)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_EQ(S_OK, Call(bill_.Get(), L"Reset"));
+        AddRecordsFor(c.kind, 3);
+        RawRow answer;
+        int row_count_reads = -1;
+        std::vector<std::wstring> moves;
+        std::map<std::wstring, int> reads;
+        ModalDriver driver;
+        driver.Then([&](HWND window) {
+            ambrelle::UniqueVariant sheet;
+            EXPECT_EQ(S_OK, CallByName(GridOf(window).Get(), L"Sheet", DISPATCH_PROPERTYGET, {}, sheet.ptr()));
+            RowCallCount count(V_DISPATCH(sheet.ptr()), field.Get(), records.Get());
+            answer = RequestRowText(window, 3);
+            row_count_reads = count.row_count_reads;
+            moves = count.moves;
+            reads = count.value_reads;
+            return true;
+        });
+        driver.ClickOk();
+        ASSERT_EQ(S_OK, Show(1001, c.kind, &driver));
+        EXPECT_EQ(S_OK, answer.hr);
+        EXPECT_EQ(1, row_count_reads);
+        EXPECT_EQ(std::vector<std::wstring>{L"Move 1 from 1"}, moves) << "the second record, from the first";
+        EXPECT_EQ(*c.reads, reads);
     }
 }

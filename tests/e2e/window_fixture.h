@@ -15,6 +15,7 @@
 #include "automation.h"
 #include "com_error.h"
 #include "modal_driver.h"
+#include "scripted_objects.h"
 #include "test_support.h"
 #include "window_test_support.h"
 
@@ -95,7 +96,14 @@ protected:
         return V_I4(&first);
     }
 
+    // From here on the bill service is the test's own, and puts `records` into the record-set argument.
+    void Deliver(Microsoft::WRL::ComPtr<IDispatch> records) {
+        own_bill_.reset();
+        own_bill_ = std::make_unique<OwnBillService>(records);
+    }
+
     ComApartment apartment_;
+    std::unique_ptr<OwnBillService> own_bill_;
     Microsoft::WRL::ComPtr<IDispatch> bill_;
     Microsoft::WRL::ComPtr<_ClsValidate> validate_;
     std::unique_ptr<MessageBoxWatcher> boxes_;

@@ -121,17 +121,22 @@ HRESULT PutGridColumnWidth(HWND window, LONG column, float twips) {
                           nullptr, nullptr, nullptr);
 }
 
-LONG GridRowBackColor(HWND window, LONG row) {
+namespace {
+// A 32-bit property of a row (from 1), `failed` on failure.
+LONG RowLong(HWND window, LONG row, DISPID member, LONG failed) {
     ComPtr<IDispatch> grid = GridOf(window);
-    if (!grid) return -1;
     VARIANT index = Long(row - 1);
-    ComPtr<IDispatch> row_object = SubObject(grid.Get(), tessary::kDispidRow, &index, 1);
-    if (!row_object) return -1;
-    ambrelle::UniqueVariant color;
-    if (FAILED(InvokeGet(row_object.Get(), tessary::kDispidRowBackColor, nullptr, 0, color.ptr()))) return -1;
-    if (FAILED(VariantChangeType(color.ptr(), color.ptr(), 0, VT_I4))) return -1;
-    return V_I4(color.ptr());
+    ComPtr<IDispatch> row_object = grid ? SubObject(grid.Get(), tessary::kDispidRow, &index, 1) : nullptr;
+    ambrelle::UniqueVariant value;
+    if (!row_object || FAILED(InvokeGet(row_object.Get(), member, nullptr, 0, value.ptr())) ||
+        FAILED(VariantChangeType(value.ptr(), value.ptr(), 0, VT_I4)))
+        return failed;
+    return V_I4(value.ptr());
 }
+}  // namespace
+
+LONG GridRowBackColor(HWND window, LONG row) { return RowLong(window, row, tessary::kDispidRowBackColor, -1); }
+LONG GridRowMark(HWND window, LONG row) { return RowLong(window, row, tessary::kDispidRowMark, 1); }
 
 RawRow RequestRowText(HWND window, LONG row, const std::wstring& before, LONG color) {
     RawRow raw;

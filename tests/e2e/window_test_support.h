@@ -23,8 +23,10 @@ LONG GridColumnCount(HWND result_window);
 // The width of a column (from 1) in twips, -1 on failure.
 float GridColumnWidth(HWND result_window, LONG column);
 HRESULT PutGridColumnWidth(HWND result_window, LONG column, float twips);
-// The background colour the grid keeps for a row (from 1), -1 on failure.
+// The background colour (-1 on failure) and the mark (True -1, False 0; 1 on failure) the grid keeps for a
+// row (from 1).
 LONG GridRowBackColor(HWND result_window, LONG row);
+LONG GridRowMark(HWND result_window, LONG row);
 
 // What the window answers to the grid's row-text request for `row`, raised on
 // the window's own event sink as the grid raises it: the text (which holds

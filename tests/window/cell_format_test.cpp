@@ -67,6 +67,11 @@ TEST(CellFormat, NumbersOfAnyMagnitudeGetTheirFullText) {
     EXPECT_EQ(L"1,000,000,000,000,000", Quantity(L"1E+15", L""));
     EXPECT_EQ(L"999,999,999,999,999", Quantity(L"999999999999999", L""));
     EXPECT_EQ(L"1E+400", Quantity(L"1E+400", L"2")) << "beyond a double: shown as it is";
+    // More significant digits than a double keeps (a decimal or 64-bit field): its own digits.
+    EXPECT_EQ(L"1,234,567,890,123,456.75", Quantity(L"1234567890123456.75", L"2"));
+    EXPECT_EQ(L"123,456,789,012,345.68", Quantity(L"123456789012345.678", L"2"));
+    EXPECT_EQ(L"-9,223,372,036,854,775,807", Quantity(L"-9223372036854775807", L""));
+    EXPECT_EQ(L"10,000,000,000,000,000.00", Quantity(L"9999999999999999.995", L"2"));
     EXPECT_EQ(L"1,234.25" + std::wstring(26, L'0'), Quantity(L"1234.25", L"2147483647"));
     EXPECT_EQ(L"0." + std::wstring(28, L'0'), Quantity(L"1E-300", L"32767"));
     struct Case {
@@ -116,12 +121,12 @@ TEST(CellFormat, DatesAsYearMonthDay) {
     EXPECT_EQ(L"2024-03-05", Date(DateValue(45356.0)));
     EXPECT_EQ(L"2024-03-05", Date(DateValue(45356.4035)));  // 09:41 dropped
     EXPECT_EQ(L"1899-12-30", Date(DateValue(0)));
-    VARIANT null;
-    V_VT(&null) = VT_NULL;
-    EXPECT_EQ(L"", Date(null));
-    VARIANT empty;
-    V_VT(&empty) = VT_EMPTY;
-    EXPECT_EQ(L"", Date(empty));
+    EXPECT_EQ(L"", Date(NullValue()));
+    EXPECT_EQ(L"", Date(EmptyValue()));
+    UniqueVariant empty_text;
+    V_VT(empty_text.ptr()) = VT_BSTR;
+    V_BSTR(empty_text.ptr()) = SysAllocString(L"");
+    EXPECT_EQ(L"", Date(empty_text.get())) << "no date, as Null";
 }
 
 TEST(CellFormat, TotalsAlwaysCarryFourDecimals) {
